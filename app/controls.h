@@ -1,0 +1,113 @@
+#pragma once
+
+#include <QColor>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QWidget>
+
+#include <optional>
+
+// The small set of controls both windows are built from. Positions and sizes are given in twips.
+
+// Places a control by its twips box. Edges are converted one by one, so neighbours stay flush.
+void placeInTwips(QWidget& control, double left, double top, double width, double height);
+
+// A mouse button or modifier set as the handlers receive it: left 1, right 2, middle 4; shift 1, ctrl 2,
+// alt 4.
+int mouseButtonCode(Qt::MouseButtons buttons);
+int shiftCode(Qt::KeyboardModifiers modifiers);
+
+// A top-level window's position and size in twips. A value the program set reads back exactly as set,
+// as long as the window is still where that value put it; otherwise (after a drag) it is read in pixels.
+class TwipsGeometry final {
+public:
+    explicit TwipsGeometry(QWidget& window) : window_(window) {}
+
+    double left() const;
+    double top() const;
+    double width() const;
+    double height() const;
+    void setLeft(double value);
+    void setTop(double value);
+    void setWidth(double value);
+    void setHeight(double value);
+
+private:
+    QWidget& window_;
+    std::optional<double> left_, top_, width_, height_;
+};
+
+// An image control: shows its picture stretched to its box, or at the picture's natural size.
+class ImageControl final : public QWidget {
+    Q_OBJECT
+public:
+    ImageControl(QWidget* parent, bool stretch);
+
+    const QPixmap& picture() const { return picture_; }
+    void setPicture(const QPixmap& picture);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPixmap picture_;
+    bool stretch_;
+};
+
+// A label with a transparent background. A caption-less one paints nothing and serves as a mouse
+// surface over pictures. Its mouse events carry the button code, the modifier code and the point in twips.
+class LabelControl final : public QLabel {
+    Q_OBJECT
+public:
+    explicit LabelControl(QWidget* parent, const QString& caption = {});
+
+Q_SIGNALS:
+    void mouseDown(int button, int shift, double x, double y);
+    void mouseMove(int button, int shift, double x, double y);
+    void mouseUp(int button, int shift, double x, double y);
+    void clicked();
+    void doubleClicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    bool leftPressed_ = false;
+};
+
+// A picture box: a child window with a plain background colour.
+class PictureBox final : public QWidget {
+    Q_OBJECT
+public:
+    PictureBox(QWidget* parent, const QColor& backColor);
+
+    QColor backColor() const;
+    void setBackColor(const QColor& color);
+};
+
+// A one-pixel rectangle outline with a transparent inside; the mouse passes through it.
+class ShapeControl final : public QWidget {
+    Q_OBJECT
+public:
+    ShapeControl(QWidget* parent, const QColor& borderColor);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QColor borderColor_;
+};
+
+// A text box whose Change is raised only when its text really changes, by the program or by typing.
+class TextBox final : public QLineEdit {
+    Q_OBJECT
+public:
+    TextBox(QWidget* parent, const QString& text);
+
+Q_SIGNALS:
+    void Change();
+};

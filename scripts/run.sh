@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Sets up, builds and starts Talvex.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+scripts/build.sh build
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "No display to show Talvex on; run it under a virtual one with: xvfb-run -a scripts/run.sh" >&2
+    exit 1
+fi
+exec build/talvex

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "app/runtime_error.h"
+#include "timer_window/clock.h"
+
+#include <QImage>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <string>
+#include <vector>
+
+class QWidget;
+
+// A wall clock the test sets and steps by hand.
+class ManualClock final : public Clock {
+public:
+    std::string timeOfDay() const override { return time; }
+    std::string time = "10:00:00";
+};
+
+// What one widget test case runs in: its own settings folder, a hand-set clock, and stand-ins for
+// the end of the program, the error message and the browser that record what was asked of them.
+class TestEnvironment final {
+public:
+    TestEnvironment();
+    ~TestEnvironment();
+    TestEnvironment(const TestEnvironment&) = delete;
+    TestEnvironment& operator=(const TestEnvironment&) = delete;
+
+    QString configDir() const { return configDir_.path(); }
+    QString settingsFile() const;
+
+    ManualClock clock;
+    int programEnds = 0;
+    std::vector<RuntimeError> errors;
+    QStringList openedAddresses;
+
+private:
+    QTemporaryDir configDir_;
+};
+
+// Unloads both windows and lets the deferred deletions run, so that the next use builds fresh ones.
+void unloadAllWindows();
+
+// The picture a control shows, as rendered on screen, for comparing against the picture sets.
+QImage rendered(QWidget& widget);

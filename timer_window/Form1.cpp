@@ -1,0 +1,158 @@
+#include "timer_window/Form1.h"
+
+#include "app/Module1.h"
+#include "app/error_guard.h"
+#include "app/platform.h"
+#include "app/twips.h"
+#include "timer_window/clock.h"
+#include "timer_window/tick.h"
+
+#include <QFont>
+#include <QTimer>
+
+namespace {
+
+QPixmap digitPicture(const char* colour, int index) {
+    const QString name = index == 10
+                             ? QStringLiteral(":/digits/%1_colon.jpg").arg(QLatin1String(colour))
+                             : QStringLiteral(":/digits/%1_%2.jpg").arg(QLatin1String(colour)).arg(index);
+    return QPixmap(name);
+}
+
+// Design positions of the hidden picture sets; they only keep them out of the visible area.
+constexpr std::array<double, 10> magentaLefts{420, 1380, 2340, 3300, 4260, 5220, 6180, 7140, 8100, 9060};
+constexpr std::array<double, 10> greenLefts{420, 1380, 2400, 3360, 4320, 5280, 6300, 7260, 8220, 9180};
+
+} // namespace
+
+Form1::Form1() {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Form1"));
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    platform::skipTaskbar(*this);
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setAutoFillBackground(true);
+    QPalette black = palette();
+    black.setColor(QPalette::Window, Qt::black);
+    setPalette(black);
+    setFixedSize(twips::toPixels(2265), twips::toPixels(600));
+    setLeft(4200);
+    setTop(2460);
+
+    // Built back to front, so that each control created later lies in front of the earlier ones.
+    Label1 = new LabelControl(this, QStringLiteral("00:00.00"));
+    placeInTwips(*Label1, 4560, 3420, 2295, 615);
+    QFont simSun(QStringLiteral("宋体"));
+    simSun.setPointSizeF(26.25);
+    simSun.setBold(true);
+    Label1->setFont(simSun);
+    Label1->setAlignment(Qt::AlignCenter);
+    Label1->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
+
+    for (int d = 0; d <= 9; ++d) {
+        Image3[d] = new ImageControl(this, false);
+        Image3[d]->move(twips::toPixels(magentaLefts[d]), twips::toPixels(4080));
+        Image3[d]->setPicture(digitPicture("magenta", d));
+    }
+    for (int d = 0; d <= 9; ++d) {
+        Image4[d] = new ImageControl(this, false);
+        Image4[d]->move(twips::toPixels(greenLefts[d]), twips::toPixels(5880));
+        Image4[d]->setPicture(digitPicture("green", d));
+    }
+    Image4[10] = new ImageControl(this, false);
+    Image4[10]->move(twips::toPixels(10260), twips::toPixels(5880));
+    Image4[10]->setPicture(digitPicture("green", 10));
+    Image3[10] = new ImageControl(this, false);
+    Image3[10]->move(twips::toPixels(10140), twips::toPixels(4080));
+    Image3[10]->setPicture(digitPicture("magenta", 10));
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(100);
+
+    Text1 = new TextBox(this, QStringLiteral("Text1"));
+    placeInTwips(*Text1, 5580, 1320, 795, 375);
+    Text1->setVisible(false);
+
+    Picture2 = new PictureBox(this, Qt::black);
+    placeInTwips(*Picture2, 60, 60, 2115, 555);
+    struct Slot {
+        ImageControl** control;
+        double left, top, width, height;
+    };
+    // Inside the strip, back to front; Label2 goes last so it takes the mouse over every picture.
+    const std::array<Slot, 8> slots{{
+        {&Image1[5], 1860, 0, 255, 435},
+        {&Image1[4], 1560, 0, 255, 435},
+        {&Image2[1], 1395, 90, 85, 260},
+        {&Image1[3], 1080, 0, 255, 435},
+        {&Image1[2], 780, 0, 255, 435},
+        {&Image2[0], 615, 90, 85, 260},
+        {&Image1[1], 300, 0, 255, 435},
+        {&Image1[0], 0, 0, 249, 435},
+    }};
+    for (const Slot& slot : slots) {
+        *slot.control = new ImageControl(Picture2, true);
+        placeInTwips(**slot.control, slot.left, slot.top, slot.width, slot.height);
+    }
+    for (ImageControl* digit : Image1)
+        digit->setPicture(Image3[2]->picture());
+    for (ImageControl* colon : Image2)
+        colon->setPicture(Image3[10]->picture());
+    Label2 = new LabelControl(Picture2);
+    placeInTwips(*Label2, 0, 0, 3375, 555);
+
+    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    connect(Text1, &TextBox::Change, this, &Form1::Text1_Change);
+    connect(Label1, &LabelControl::clicked, this, &Form1::Label1_Click);
+    connect(Label2, &LabelControl::clicked, this, &Form1::Label2_Click);
+
+    // The clock runs from the moment the window is loaded, shown or not.
+    Timer1->start();
+}
+
+void Form1::Form_Load() {
+    platform::makeTopmost(*this);
+}
+
+void Form1::Timer1_Timer() {
+    unhandled([&] { Text1->setText(QString::fromStdString(clock_source::current().timeOfDay())); });
+}
+
+// The one-second tick: raised only when the wall-clock text really changes, so it follows the wall-clock
+// second. Each change counts one second, however much time passed, so a clock set back counts one.
+void Form1::Text1_Change() {
+    resumeNextHandler([&] {
+        const tick::Result second = tick::secondElapsed(Module1::CountSeconds);
+        Module1::CountSeconds = second.count;
+        resumeNext([&] { Label1->setText(QString::fromStdString(second.text)); });
+        if (second.set == tick::DigitSet::Countdown)
+            DrawCountdownDigits();
+        else
+            DrawOvertimeDigits();
+    });
+}
+
+void Form1::DrawCountdownDigits() {
+    drawDigits(Image4);
+}
+
+void Form1::DrawOvertimeDigits() {
+    drawDigits(Image3);
+}
+
+void Form1::drawDigits(const std::array<ImageControl*, 11>& set) {
+    const auto digits = tick::digitsOfCaption(Label1->text().toStdString());
+    for (std::size_t i = 0; i < Image1.size(); ++i)
+        resumeNext([&] { Image1[i]->setPicture(set.at(static_cast<std::size_t>(digits[i]))->picture()); });
+    // The colons are drawn on every tick too: that is what turns them magenta when overtime begins.
+    for (ImageControl* colon : Image2)
+        resumeNext([&] { colon->setPicture(set[10]->picture()); });
+}
+
+void Form1::Label1_Click() {
+    unhandled([] { Module1::CountSeconds = Module1::PresetSeconds; });
+}
+
+void Form1::Label2_Click() {
+    unhandled([] { Module1::CountSeconds = Module1::PresetSeconds; });
+}
