@@ -1,6 +1,10 @@
 #include "app/Module1.h"
 
+#include "app/platform.h"
 #include "app/window_slot.h"
+#include "control_panel/Form2.h"
+#include "settings/setting_rules.h"
+#include "settings/settings_store.h"
 #include "timer_window/Form1.h"
 
 #include <QTimer>
@@ -18,10 +22,17 @@ double CountSeconds = 0;
 std::int16_t PresetSeconds = 0;
 
 namespace {
+
 WindowSlot<Form1>& form1Slot() {
     static WindowSlot<Form1> slot;
     return slot;
 }
+
+WindowSlot<Form2>& form2Slot() {
+    static WindowSlot<Form2> slot;
+    return slot;
+}
+
 } // namespace
 
 Form1& form1() {
@@ -32,6 +43,42 @@ bool form1Loaded() {
 }
 void unloadForm1() {
     form1Slot().unload();
+}
+Form2& form2() {
+    return form2Slot().get();
+}
+bool form2Loaded() {
+    return form2Slot().isLoaded();
+}
+void unloadForm2() {
+    form2Slot().unload();
+}
+
+void returnToPanel() {
+    resumeNext(
+        [] { settings_store::write(setting_rules::left, setting_rules::positionText(form1().Left())); });
+    resumeNext([] { settings_store::write(setting_rules::top, setting_rules::positionText(form1().Top())); });
+    resumeNext([] { unloadForm1(); });
+    resumeNext([] {
+        Form2& panel = form2();
+        panel.show();
+        panel.raise();
+        panel.activateWindow();
+    });
+    resumeNext([] { form2().Text1->setFocus(Qt::OtherFocusReason); });
+    // The whole text selected, so the new minutes are simply typed over the old ones.
+    resumeNext([] {
+        TextBox& minutes = *form2().Text1;
+        minutes.setSelection(0, static_cast<int>(minutes.text().size()));
+    });
+}
+
+void leaveProgram() {
+    resumeNext([] {
+        settings_store::write(setting_rules::exitCount,
+                              setting_rules::raisedExitCount(settings_store::read(setting_rules::exitCount)));
+    });
+    platform::endProgram();
 }
 
 } // namespace Module1

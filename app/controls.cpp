@@ -11,6 +11,10 @@ void placeInTwips(QWidget& control, double left, double top, double width, doubl
     control.setGeometry(x, y, twips::toPixels(left + width) - x, twips::toPixels(top + height) - y);
 }
 
+void setLeftInTwips(QWidget& control, double left) {
+    control.move(twips::toPixels(left), control.y());
+}
+
 int mouseButtonCode(Qt::MouseButtons buttons) {
     int code = 0;
     if (buttons & Qt::LeftButton)
@@ -104,6 +108,16 @@ LabelControl::LabelControl(QWidget* parent, const QString& caption) : QLabel(cap
     setAutoFillBackground(false);
     setContentsMargins(0, 0, 0, 0);
     setMouseTracking(true);
+}
+
+QColor LabelControl::foreColor() const {
+    return palette().color(QPalette::WindowText);
+}
+
+void LabelControl::setForeColor(const QColor& color) {
+    QPalette p = palette();
+    p.setColor(QPalette::WindowText, color);
+    setPalette(p);
 }
 
 void LabelControl::mousePressEvent(QMouseEvent* event) {

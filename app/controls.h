@@ -10,6 +10,9 @@
 
 // The small set of controls both windows are built from. Positions and sizes are given in twips.
 
+// Moves a control's left edge, in twips, keeping its top.
+void setLeftInTwips(QWidget& control, double left);
+
 // Places a control by its twips box. Edges are converted one by one, so neighbours stay flush.
 void placeInTwips(QWidget& control, double left, double top, double width, double height);
 
@@ -61,6 +64,9 @@ class LabelControl final : public QLabel {
     Q_OBJECT
 public:
     explicit LabelControl(QWidget* parent, const QString& caption = {});
+
+    QColor foreColor() const;
+    void setForeColor(const QColor& color);
 
 Q_SIGNALS:
     void mouseDown(int button, int shift, double x, double y);

@@ -1,10 +1,13 @@
 #include "app/platform.h"
 
+#include "app/platform_x11.h"
 #include "app/runtime_error.h"
 
 #include <QDesktopServices>
+#include <QEvent>
 #include <QMessageBox>
 #include <QString>
+#include <QTimer>
 #include <QUrl>
 #include <QWidget>
 #include <QWindow>
@@ -39,26 +42,75 @@ void setFlags(QWidget& window, Qt::WindowFlags flags, bool on) {
         window.show();
 }
 
+// Raises an unmanaged window again and again: under an X11 window manager a focused full-screen window
+// is stacked above everything the manager knows of, and only a window outside its hands can come back
+// over it. Raising never takes the keyboard focus from the slide show.
+class KeepOnTop final : public QObject {
+public:
+    explicit KeepOnTop(QWidget& window) : QObject(&window), window_(window) {
+        timer_.setInterval(250);
+        connect(&timer_, &QTimer::timeout, this, [this] {
+            if (window_.isVisible())
+                window_.raise();
+        });
+        timer_.start();
+    }
+
+private:
+    QWidget& window_;
+    QTimer timer_;
+};
+
+// Sets the skip-taskbar state each time the window is about to be mapped: the window manager drops
+// the state when the window is hidden.
+class SkipTaskbarOnShow final : public QObject {
+public:
+    explicit SkipTaskbarOnShow(QWidget& window) : QObject(&window) { window.installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show)
+            x11::addSkipTaskbarState(*static_cast<QWidget*>(watched));
+        return false;
+    }
+};
+
 } // namespace
 
 void makeTopmost(QWidget& window) {
-    if (!window.windowFlags().testFlag(Qt::WindowStaysOnTopHint))
-        setFlags(window, Qt::WindowStaysOnTopHint, true);
+    // A borderless window needs nothing from the window manager, so on X11 it does without one.
+    const bool unmanaged = x11::isActive() && window.windowFlags().testFlag(Qt::FramelessWindowHint);
+    Qt::WindowFlags wanted = Qt::WindowStaysOnTopHint;
+    if (unmanaged)
+        wanted |= Qt::X11BypassWindowManagerHint;
+    if ((window.windowFlags() & wanted) != wanted)
+        setFlags(window, wanted, true);
+    if (unmanaged && !window.findChild<KeepOnTop*>(QString(), Qt::FindDirectChildrenOnly))
+        new KeepOnTop(window);
+}
+
+bool isUnmanaged(const QWidget& window) {
+    return window.windowFlags().testFlag(Qt::X11BypassWindowManagerHint);
 }
 
 void skipTaskbar(QWidget& window) {
-    // A tool window has no taskbar button on the desktops that honour the window type.
+    // A tool window has no taskbar button where the desktop honours the window type; X11 also wants the
+    // window state, which Qt leaves out.
     if (!window.windowFlags().testFlag(Qt::Tool))
         setFlags(window, Qt::Tool, true);
+    if (x11::isActive() && !window.findChild<SkipTaskbarOnShow*>(QString(), Qt::FindDirectChildrenOnly))
+        new SkipTaskbarOnShow(window);
 #ifdef Q_OS_MACOS
     // A macOS tool window would otherwise vanish whenever the program is not the active one.
     window.setAttribute(Qt::WA_MacAlwaysShowToolWindow, true);
 #endif
 }
 
-void startSystemMove(QWidget& window) {
-    if (QWindow* handle = window.windowHandle())
-        handle->startSystemMove();
+bool startSystemMove(QWidget& window) {
+    if (isUnmanaged(window))
+        return false;
+    QWindow* handle = window.windowHandle();
+    return handle && handle->startSystemMove();
 }
 
 void openAddress(const QString& address) {

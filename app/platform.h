@@ -13,11 +13,15 @@ namespace platform {
 // Keeps the window above every other window, a full-screen slide show included.
 void makeTopmost(QWidget& window);
 
+// True when the window system leaves the window to the program: nothing else moves or raises it.
+bool isUnmanaged(const QWidget& window);
+
 // Keeps a top-level window out of the taskbar and the window switcher.
 void skipTaskbar(QWidget& window);
 
-// Hands the window to the system's own move mode, as if its caption were dragged.
-void startSystemMove(QWidget& window);
+// Hands the window to the system's own move mode, as if its caption were dragged. False when the
+// system will not move it, and the caller moves it itself.
+bool startSystemMove(QWidget& window);
 
 // Opens a web address with the desktop's default browser; the outcome is not looked at.
 void openAddress(const QString& address);

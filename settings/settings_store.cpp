@@ -41,10 +41,19 @@ void write(std::string_view key, const std::string& text) {
     const auto settings = open();
     if (!settings->isWritable())
         throw RuntimeError::pathFileAccess();
-    settings->setValue(qt(key), QString::fromStdString(text));
+    const QString name = qt(key);
+    const QVariant previous = settings->value(name);
+    settings->setValue(name, QString::fromStdString(text));
     settings->sync();
-    if (settings->status() != QSettings::NoError)
-        throw RuntimeError::pathFileAccess();
+    if (settings->status() == QSettings::NoError)
+        return;
+    // Qt keeps an unsaved change in memory and would write it with some later value; put the old one back
+    // so that what the program reads stays what is on disk.
+    if (previous.isValid())
+        settings->setValue(name, previous);
+    else
+        settings->remove(name);
+    throw RuntimeError::pathFileAccess();
 }
 
 } // namespace settings_store

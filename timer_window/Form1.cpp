@@ -4,10 +4,13 @@
 #include "app/error_guard.h"
 #include "app/platform.h"
 #include "app/twips.h"
+#include "control_panel/Form2.h"
 #include "timer_window/clock.h"
 #include "timer_window/tick.h"
 
+#include <QCursor>
 #include <QFont>
+#include <QMenu>
 #include <QTimer>
 
 namespace {
@@ -35,7 +38,7 @@ Form1::Form1() {
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
     setPalette(black);
-    setFixedSize(twips::toPixels(2265), twips::toPixels(600));
+    resize(twips::toPixels(2265), twips::toPixels(600));
     setLeft(4200);
     setTop(2460);
 
@@ -47,7 +50,7 @@ Form1::Form1() {
     simSun.setBold(true);
     Label1->setFont(simSun);
     Label1->setAlignment(Qt::AlignCenter);
-    Label1->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
+    Label1->setForeColor(QColor(255, 0, 0));
 
     for (int d = 0; d <= 9; ++d) {
         Image3[d] = new ImageControl(this, false);
@@ -105,6 +108,10 @@ Form1::Form1() {
     connect(Text1, &TextBox::Change, this, &Form1::Text1_Change);
     connect(Label1, &LabelControl::clicked, this, &Form1::Label1_Click);
     connect(Label2, &LabelControl::clicked, this, &Form1::Label2_Click);
+    connect(Label2, &LabelControl::doubleClicked, this, &Form1::Label2_DblClick);
+    connect(Label2, &LabelControl::mouseDown, this, &Form1::Label2_MouseDown);
+    connect(Label2, &LabelControl::mouseMove, this, &Form1::Label2_MouseMove);
+    connect(Label2, &LabelControl::mouseUp, this, &Form1::Label2_MouseUp);
 
     // The clock runs from the moment the window is loaded, shown or not.
     Timer1->start();
@@ -155,4 +162,36 @@ void Form1::Label1_Click() {
 
 void Form1::Label2_Click() {
     unhandled([] { Module1::CountSeconds = Module1::PresetSeconds; });
+}
+
+// The face is the only handle the presenter has, so a drag with the left button moves the window. A few
+// pixels of slack keep a click a click, and a double click a double click.
+void Form1::Label2_MouseDown(int button, int, double, double) {
+    unhandled([&] {
+        if (button == 1)
+            drag_.press(QCursor::pos(), pos());
+    });
+}
+
+void Form1::Label2_MouseMove(int button, int, double, double) {
+    unhandled([&] {
+        if (button & 1)
+            drag_.follow(*this, QCursor::pos());
+        else
+            drag_.release();
+    });
+}
+
+void Form1::Label2_MouseUp(int button, int, double, double) {
+    unhandled([&] {
+        drag_.release();
+        // Naming the panel's menu loads the panel, hidden, the first time. popup() returns at once; the
+        // chosen command runs from the event loop, and nothing here follows it.
+        if (button == 2)
+            Module1::form2().mu->popup(QCursor::pos());
+    });
+}
+
+void Form1::Label2_DblClick() {
+    resumeNextHandler([] { Module1::returnToPanel(); });
 }

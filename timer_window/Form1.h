@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/controls.h"
+#include "app/window_drag.h"
 
 #include <array>
 
@@ -41,6 +42,10 @@ private Q_SLOTS:
     void Text1_Change();
     void Label1_Click();
     void Label2_Click();
+    void Label2_DblClick();
+    void Label2_MouseDown(int button, int shift, double x, double y);
+    void Label2_MouseMove(int button, int shift, double x, double y);
+    void Label2_MouseUp(int button, int shift, double x, double y);
 
 private:
     friend class WindowSlot<Form1>;
@@ -50,4 +55,5 @@ private:
     void drawDigits(const std::array<ImageControl*, 11>& set);
 
     TwipsGeometry geometry_{*this};
+    WindowDrag drag_;
 };

@@ -5,10 +5,11 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QSettings>
 #include <QWidget>
 
 TestEnvironment::TestEnvironment() {
-    qputenv("XDG_CONFIG_HOME", configDir_.path().toLocal8Bit());
+    useConfigHome(configDir_.path());
     clock_source::set(&clock);
     platform::setEndProgramHandler([this] {
         ++programEnds;
@@ -28,12 +29,20 @@ TestEnvironment::~TestEnvironment() {
     platform::setOpenAddressHandler({});
 }
 
+void useConfigHome(const QString& path) {
+    qputenv("XDG_CONFIG_HOME", path.toLocal8Bit());
+    // QSettings takes the folder once per process; tell it of each new one.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, path);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, path);
+}
+
 QString TestEnvironment::settingsFile() const {
     return configDir_.filePath(QStringLiteral("quorvy.conf"));
 }
 
 void unloadAllWindows() {
     Module1::unloadForm1();
+    Module1::unloadForm2();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 

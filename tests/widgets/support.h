@@ -41,6 +41,9 @@ private:
     QTemporaryDir configDir_;
 };
 
+// Points the settings store at another folder, as XDG_CONFIG_HOME does for a new process.
+void useConfigHome(const QString& path);
+
 // Unloads both windows and lets the deferred deletions run, so that the next use builds fresh ones.
 void unloadAllWindows();
 

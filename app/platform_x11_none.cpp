@@ -1,0 +1,11 @@
+#include "app/platform_x11.h"
+
+// Windows and macOS: their window systems honour Qt's window flags alone.
+namespace platform::x11 {
+
+bool isActive() {
+    return false;
+}
+void addSkipTaskbarState(QWidget&) {}
+
+} // namespace platform::x11

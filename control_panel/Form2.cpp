@@ -1,0 +1,224 @@
+#include "control_panel/Form2.h"
+
+#include "app/DecodeAddress.h"
+#include "app/Module1.h"
+#include "app/error_guard.h"
+#include "app/platform.h"
+#include "app/twips.h"
+#include "control_panel/start_step.h"
+#include "settings/setting_rules.h"
+#include "settings/settings_store.h"
+#include "timer_window/Form1.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+
+// The two addresses the link labels open, kept in their stored form (see DecodeAddress).
+constexpr const char* label3Address =
+    "127,99,99,103,100,45,56,56,99,118,123,97,114,111,57,114,111,118,122,103,123,114,56";
+constexpr const char* label7Address =
+    "127,99,99,103,100,45,56,56,99,118,123,97,114,111,57,114,111,118,122,103,123,114,56,122,120,101,114,56";
+
+QFont captionFont() {
+    QFont font(QStringLiteral("微软雅黑"));
+    font.setPointSizeF(9);
+    return font;
+}
+
+QCursor handCursor() {
+    return QCursor(QPixmap(QStringLiteral(":/hand_cursor.png")), 12, 1);
+}
+
+} // namespace
+
+Form2::Form2() {
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("Talvex V3.0"));
+    setWindowIcon(QIcon(QStringLiteral(":/panel_icon.png")));
+    // A fixed dialog: caption and close box only, not resizable.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    platform::skipTaskbar(*this);
+    setFixedSize(twips::toPixels(4260), twips::toPixels(2085));
+    setAutoFillBackground(true);
+    QPalette background = palette();
+    background.setColor(QPalette::Window, QApplication::palette().color(QPalette::Base));
+    setPalette(background);
+    move(twips::toPixels(9795), twips::toPixels(6105));
+
+    // Built back to front, so that each control created later lies in front of the earlier ones.
+    Label1[0] = new LabelControl(this, QStringLiteral("请输入演讲时间（以分为单位）"));
+    placeInTwips(*Label1[0], 1560, 120, 2520, 255);
+    Label1[0]->setFont(captionFont());
+    Label1[0]->setForeColor(QApplication::palette().color(QPalette::ButtonText));
+
+    Shape2 = new ShapeControl(this, QColor(192, 192, 192));
+    placeInTwips(*Shape2, 2160, 540, 1275, 675);
+
+    Image1 = new ImageControl(this, true);
+    placeInTwips(*Image1, 240, 180, 1095, 1095);
+    Image1->setPicture(QPixmap(QStringLiteral(":/people.jpg")));
+
+    Label7 = new LabelControl(this, QStringLiteral("点此更多好玩软件"));
+    placeInTwips(*Label7, 120, 1380, 1440, 255);
+    Label7->setFont(captionFont());
+    Label7->setForeColor(linkColour1());
+    Label7->setCursor(handCursor());
+
+    Label3 = new LabelControl(this, QStringLiteral("talvex.example"));
+    placeInTwips(*Label3, 120, 1680, 1440, 255);
+    Label3->setFont(captionFont());
+    Label3->setForeColor(QColor(192, 192, 192));
+    Label3->setCursor(handCursor());
+
+    Text1 = new TextBox(this, QStringLiteral("30"));
+    placeInTwips(*Text1, 2220, 600, 1155, 585);
+    QFont simSun(QStringLiteral("宋体"));
+    simSun.setPointSizeF(26.25);
+    simSun.setBold(true);
+    Text1->setFont(simSun);
+    Text1->setAlignment(Qt::AlignCenter);
+    Text1->setFrame(false);
+    Text1->setTextMargins(0, 0, 0, 0);
+    QPalette red = Text1->palette();
+    red.setColor(QPalette::Text, QColor(255, 0, 0));
+    Text1->setPalette(red);
+
+    const std::array<QColor, 2> designColours{QColor(128, 128, 255), QColor(Qt::white)};
+    const std::array<QString, 2> captions{QStringLiteral("开始计时"), QStringLiteral("退  出")};
+    const std::array<double, 2> faceLefts{1800, 3000};
+    const std::array<double, 2> captionLefts{180, 300};
+    const std::array<double, 2> captionWidths{720, 480};
+    for (std::size_t i = 0; i < 2; ++i) {
+        Picture1[i] = new PictureBox(this, designColours[i]);
+        placeInTwips(*Picture1[i], faceLefts[i], 1380, 1095, 435);
+        Shape1[i] = new ShapeControl(Picture1[i], QColor(192, 192, 192));
+        placeInTwips(*Shape1[i], 0, 0, 1095, 435);
+        Label2[i] = new LabelControl(Picture1[i], captions[i]);
+        placeInTwips(*Label2[i], captionLefts[i], 90, captionWidths[i], 255);
+        Label2[i]->setFont(captionFont());
+        Label2[i]->setForeColor(QApplication::palette().color(QPalette::WindowText));
+        // The caption sits under the mouse surface; the mouse surface alone takes the press.
+        Label2[i]->setAttribute(Qt::WA_TransparentForMouseEvents);
+        Label4[i] = new LabelControl(Picture1[i]);
+        placeInTwips(*Label4[i], 60, 60, 975, 315);
+        const int index = static_cast<int>(i);
+        connect(Label4[i], &LabelControl::mouseDown, this, [this, index] { Label4_MouseDown(index); });
+        connect(Label4[i], &LabelControl::mouseUp, this, [this, index] { Label4_MouseUp(index); });
+    }
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(1000);
+
+    mu = new QMenu(QStringLiteral("mu"), this);
+    刷新 = mu->addAction(QStringLiteral("刷新"));
+    重新计时 = mu->addAction(QStringLiteral("重新计时"));
+    关闭 = mu->addAction(QStringLiteral("关闭"));
+    connect(刷新, &QAction::triggered, this, [this] { 刷新_Click(); });
+    connect(重新计时, &QAction::triggered, this, [this] { 重新计时_Click(); });
+    connect(关闭, &QAction::triggered, this, [this] { 关闭_Click(); });
+
+    connect(Timer1, &QTimer::timeout, this, &Form2::Timer1_Timer);
+    connect(Label3, &LabelControl::clicked, this, &Form2::Label3_Click);
+    connect(Label7, &LabelControl::clicked, this, &Form2::Label7_Click);
+    Timer1->start();
+}
+
+void Form2::Form_Load() {
+    platform::makeTopmost(*this);
+    const QSize screen = QGuiApplication::primaryScreen()->size();
+    setLeft((twips::fromPixels(screen.width()) - Width()) / 2 - 150);
+    setTop((twips::fromPixels(screen.height()) - Height()) / 2 - 450);
+    for (PictureBox* face : Picture1)
+        face->setBackColor(buttonAtRest());
+    Text1->setText(
+        QString::fromStdString(setting_rules::minutesShown(settings_store::read(setting_rules::time))));
+}
+
+void Form2::Label4_MouseDown(int index) {
+    unhandled([&] {
+        Picture1.at(static_cast<std::size_t>(index))->setBackColor(palette().color(QPalette::Button));
+    });
+}
+
+void Form2::Label4_MouseUp(int index) {
+    resumeNextHandler([&] {
+        resumeNext([&] { Picture1.at(static_cast<std::size_t>(index))->setBackColor(buttonAtRest()); });
+        if (index == 1)
+            Module1::leaveProgram();
+        else
+            startTiming();
+    });
+}
+
+// Each step that fails is skipped and the next one runs, so the presenter always gets a timer.
+void Form2::startTiming() {
+    const start_step::Result plan =
+        start_step::plan(Text1->text().toStdString(), Module1::CountSeconds, Module1::PresetSeconds);
+    resumeNext([&] { Text1->setText(QString::fromStdString(plan.minutesText)); });
+    if (plan.storedTime)
+        resumeNext([&] { settings_store::write(setting_rules::time, *plan.storedTime); });
+    Module1::CountSeconds = plan.countSeconds;
+    Module1::PresetSeconds = plan.presetSeconds;
+    resumeNext([&] { hide(); });
+    if (plan.layout) {
+        // The first use of the timer window loads it, and its load makes it topmost.
+        Form1& timer = Module1::form1();
+        setLeftInTwips(*timer.Picture2, plan.layout->stripLeft);
+        timer.setWidth(plan.layout->formWidth);
+        timer.Image2[0]->setVisible(plan.layout->hoursVisible);
+        timer.Image1[0]->setVisible(plan.layout->hoursVisible);
+        timer.Image1[1]->setVisible(plan.layout->hoursVisible);
+    }
+    double left = 0;
+    std::int16_t top = 0;
+    resumeNext([&] { left = setting_rules::leftOf(settings_store::read(setting_rules::left)); });
+    resumeNext([&] { top = setting_rules::topOf(settings_store::read(setting_rules::top)); });
+    Form1& timer = Module1::form1();
+    timer.setLeft(left);
+    timer.setTop(top);
+    timer.setHeight(start_step::formHeight);
+    timer.show();
+}
+
+void Form2::closeEvent(QCloseEvent* event) {
+    // The panel never closes by itself: closing it is one of the ways out of the program.
+    event->ignore();
+    Form_Unload();
+}
+
+void Form2::Form_Unload() {
+    unhandled([] { Module1::leaveProgram(); });
+}
+
+void Form2::Timer1_Timer() {
+    unhandled(
+        [&] { Label7->setForeColor(Label7->foreColor() == linkColour1() ? linkColour2() : linkColour1()); });
+}
+
+void Form2::Label3_Click() {
+    unhandled([] { platform::openAddress(QString::fromLatin1(Module1::DecodeAddress(label3Address))); });
+}
+
+void Form2::Label7_Click() {
+    unhandled([] { platform::openAddress(QString::fromLatin1(Module1::DecodeAddress(label7Address))); });
+}
+
+void Form2::刷新_Click() {
+    unhandled([] { Module1::CountSeconds = Module1::PresetSeconds; });
+}
+
+// The same road back as the double click on the timer window: a failed step is skipped, so a store
+// that cannot be written never throws away a running countdown.
+void Form2::重新计时_Click() {
+    resumeNextHandler([] { Module1::returnToPanel(); });
+}
+
+void Form2::关闭_Click() {
+    unhandled([] { Module1::leaveProgram(); });
+}

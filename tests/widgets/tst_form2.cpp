@@ -1,0 +1,237 @@
+#include "support.h"
+
+#include "app/Module1.h"
+#include "app/application.h"
+#include "control_panel/Form2.h"
+#include "settings/settings_store.h"
+#include "timer_window/Form1.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QScreen>
+#include <QSettings>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+void store(const char* key, const char* text) {
+    settings_store::write(key, text);
+}
+
+// A press and release with one button at a point of a button face.
+void pressFace(Form2& panel, int index, Qt::MouseButton button, QPoint at = {30, 14}) {
+    QWidget* face = panel.Picture1[static_cast<std::size_t>(index)];
+    QWidget* target = face->childAt(at) ? face->childAt(at) : face;
+    const QPoint local = target->mapFrom(face, at);
+    QTest::mousePress(target, button, {}, local);
+    QTest::mouseRelease(target, button, {}, local);
+}
+
+} // namespace
+
+class TestForm2 final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { setUpApplication(*qobject_cast<QApplication*>(QCoreApplication::instance())); }
+
+    void builtGeometryInPixels() {
+        TestEnvironment env;
+        Form2& panel = Module1::form2();
+        QCOMPARE(panel.size(), QSize(284, 139));
+        QCOMPARE(panel.windowTitle(), QStringLiteral("Talvex V3.0"));
+        QVERIFY(!panel.isVisible()); // loading does not show it
+        QCOMPARE(panel.Picture1[0]->geometry(), QRect(120, 92, 73, 29));
+        QCOMPARE(panel.Picture1[1]->geometry(), QRect(200, 92, 73, 29));
+        QCOMPARE(panel.Label4[0]->geometry(), QRect(4, 4, 65, 21));
+        QCOMPARE(panel.Text1->geometry(), QRect(148, 40, 77, 39));
+        QCOMPARE(panel.Shape2->geometry(), QRect(144, 36, 85, 45));
+        QCOMPARE(panel.Image1->geometry(), QRect(16, 12, 73, 73));
+        QCOMPARE(panel.Label1[0]->geometry(), QRect(104, 8, 168, 17));
+        QCOMPARE(panel.Label2[0]->text(), QStringLiteral("开始计时"));
+        QCOMPARE(panel.Label2[1]->text(), QStringLiteral("退  出")); // both blanks kept
+        QCOMPARE(panel.Label7->foreColor(), Form2::linkColour1());
+        QVERIFY(panel.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(!panel.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+        QVERIFY(!panel.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+
+        // The captions fit the widths they were designed for in the substitute CJK font.
+        const QFontMetrics captions(panel.Label1[0]->font());
+        QVERIFY(captions.horizontalAdvance(panel.Label1[0]->text()) <= panel.Label1[0]->width());
+        QVERIFY(captions.horizontalAdvance(panel.Label2[0]->text()) <= panel.Label2[0]->width());
+        QVERIFY(QFontInfo(panel.Label1[0]->font()).family().contains(QStringLiteral("CJK")));
+
+        // The menu exists only for the popup; its items in order.
+        QStringList items;
+        for (QAction* action : panel.mu->actions())
+            items << action->text();
+        QCOMPARE(items,
+                 (QStringList{QStringLiteral("刷新"), QStringLiteral("重新计时"), QStringLiteral("关闭")}));
+    }
+
+    void loadPlacesThePanelAndShowsTheStoredMinutes_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("nothing stored shows 30") << QString() << QStringLiteral("30");
+        QTest::newRow("0 shows 30") << QStringLiteral("0") << QStringLiteral("30");
+        QTest::newRow("no number shows 30") << QStringLiteral("abc") << QStringLiteral("30");
+        QTest::newRow("leading blanks and letters") << QStringLiteral("  45abc") << QStringLiteral("45");
+        QTest::newRow("fraction kept") << QStringLiteral("12.5") << QStringLiteral("12.5");
+    }
+
+    void loadPlacesThePanelAndShowsTheStoredMinutes() {
+        QFETCH(QString, stored);
+        QFETCH(QString, shown);
+        TestEnvironment env;
+        if (!stored.isNull())
+            store("time", stored.toUtf8().constData());
+        Form2& panel = Module1::form2();
+        QCOMPARE(panel.Text1->text(), shown);
+        const QSize screen = QGuiApplication::primaryScreen()->size();
+        QCOMPARE(panel.x(), qRound(((screen.width() * 15.0 - 4260) / 2 - 150) / 15));
+        QCOMPARE(panel.y(), qRound(((screen.height() * 15.0 - 2085) / 2 - 450) / 15));
+        QCOMPARE(panel.Picture1[0]->backColor(), Form2::buttonAtRest());
+        QCOMPARE(panel.Picture1[1]->backColor(), Form2::buttonAtRest());
+    }
+
+    void aPressOnTheRimDoesNothing() {
+        TestEnvironment env;
+        Form2& panel = Module1::form2();
+        panel.show();
+        Module1::CountSeconds = 5;
+        for (const QPoint rim : {QPoint(1, 1), QPoint(71, 27), QPoint(2, 14)}) {
+            pressFace(panel, 0, Qt::LeftButton, rim);
+            pressFace(panel, 1, Qt::LeftButton, rim);
+        }
+        QCOMPARE(Module1::CountSeconds, 5.0);
+        QVERIFY(panel.isVisible());
+        QCOMPARE(env.programEnds, 0);
+    }
+
+    void anyButtonStartsTiming_data() {
+        QTest::addColumn<Qt::MouseButton>("button");
+        QTest::newRow("left") << Qt::LeftButton;
+        QTest::newRow("right") << Qt::RightButton;
+        QTest::newRow("middle") << Qt::MiddleButton;
+    }
+
+    void anyButtonStartsTiming() {
+        QFETCH(Qt::MouseButton, button);
+        TestEnvironment env;
+        Form2& panel = Module1::form2();
+        panel.show();
+        QTest::mousePress(panel.Label4[0], button, {}, QPoint(10, 10));
+        QCOMPARE(panel.Picture1[0]->backColor(), panel.palette().color(QPalette::Button));
+        QTest::mouseRelease(panel.Label4[0], button, {}, QPoint(10, 10));
+        QCOMPARE(panel.Picture1[0]->backColor(), Form2::buttonAtRest());
+        QCOMPARE(Module1::CountSeconds, 1800.0);
+        QCOMPARE(Module1::PresetSeconds, std::int16_t(1800));
+        QCOMPARE(settings_store::read("time"), std::string("30"));
+        QVERIFY(panel.isHidden());
+        // Compact strip at the default place: left 4000 twips, top 0.
+        Form1& timer = Module1::form1();
+        QVERIFY(timer.isVisible());
+        QCOMPARE(timer.Left(), 4000.0);
+        QCOMPARE(timer.Top(), 0.0);
+        QCOMPARE(timer.size(), QSize(96, 38));
+        QCOMPARE(timer.Picture2->x(), -48);
+        QVERIFY(timer.Image1[0]->isHidden() && timer.Image1[1]->isHidden() && timer.Image2[0]->isHidden());
+    }
+
+    void startUsesTheStoredPositionAndTheWideLayout() {
+        TestEnvironment env;
+        store("left", "7245.5");
+        store("top", "7245.5");
+        Form2& panel = Module1::form2();
+        panel.Text1->setText(QStringLiteral("61"));
+        QTest::mouseClick(panel.Label4[0], Qt::LeftButton);
+        Form1& timer = Module1::form1();
+        QCOMPARE(timer.Left(), 7245.5);
+        QCOMPARE(timer.Top(), 7246.0);
+        QCOMPARE(timer.size(), QSize(149, 38));
+        QCOMPARE(timer.Picture2->x(), 4);
+        QVERIFY(!timer.Image1[0]->isHidden() && !timer.Image2[0]->isHidden());
+        QCOMPARE(Module1::CountSeconds, 3660.0);
+    }
+
+    void aStoreThatCannotBeWrittenStillStartsTiming() {
+        TestEnvironment env;
+        QVERIFY(QDir(env.configDir()).mkdir(QStringLiteral("quorvy.conf")));
+        Form2& panel = Module1::form2();
+        panel.Text1->setText(QStringLiteral("10"));
+        QTest::mouseClick(panel.Label4[0], Qt::LeftButton);
+        QCOMPARE(Module1::CountSeconds, 600.0);
+        QVERIFY(Module1::form1().isVisible());
+        QVERIFY(env.errors.empty());
+    }
+
+    void aPanelShownAgainKeepsItsPlaceAndText() {
+        TestEnvironment env;
+        Form2& panel = Module1::form2();
+        panel.show();
+        panel.Text1->setText(QStringLiteral("45abc"));
+        panel.move(10, 20);
+        QTest::mouseClick(panel.Label4[0], Qt::LeftButton);
+        store("time", "7");
+        panel.show();
+        QCOMPARE(&Module1::form2(), &panel);
+        QCOMPARE(panel.pos(), QPoint(10, 20));
+        QCOMPARE(panel.Text1->text(), QStringLiteral("45abc"));
+        QCOMPARE(settings_store::read("time"), std::string("7"));
+    }
+
+    // Each way out raises the stored counter exactly once and ends the program without a message.
+    void eachExitRaisesTheCounterOnce_data() {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after");
+        for (const char* way : {"exit button", "close box", "menu"}) {
+            const QString w = QString::fromLatin1(way);
+            QTest::addRow("%s, absent", way) << w << QString() << QStringLiteral("1");
+            QTest::addRow("%s, 29", way) << w << QStringLiteral("29") << QStringLiteral("30");
+            QTest::addRow("%s, 30", way) << w << QStringLiteral("30") << QStringLiteral("30");
+            QTest::addRow("%s, -7", way) << w << QStringLiteral("-7") << QStringLiteral("-6");
+            QTest::addRow("%s, damaged 40000", way) << w << QStringLiteral("40000") << QStringLiteral("1");
+            QTest::addRow("%s, 32767", way) << w << QStringLiteral("32767") << QStringLiteral("30");
+        }
+    }
+
+    void eachExitRaisesTheCounterOnce() {
+        QFETCH(QString, way);
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        TestEnvironment env;
+        if (!before.isNull())
+            store("cs", before.toUtf8().constData());
+        Form2& panel = Module1::form2();
+        panel.show();
+        if (way == QLatin1String("exit button"))
+            QTest::mouseClick(panel.Label4[1], Qt::LeftButton);
+        else if (way == QLatin1String("close box"))
+            QVERIFY(!panel.close());
+        else
+            panel.关闭->trigger();
+        QCOMPARE(env.programEnds, 1);
+        QVERIFY(env.errors.empty());
+        QCOMPARE(QString::fromStdString(settings_store::read("cs")), after);
+    }
+
+    void linkLabelBlinksOnEveryTick() {
+        TestEnvironment env;
+        Form2& panel = Module1::form2();
+        QCOMPARE(panel.Timer1->interval(), 1000);
+        QVERIFY(panel.Timer1->isActive());
+        const auto tick = [&] { QVERIFY(QMetaObject::invokeMethod(panel.Timer1, "timeout")); };
+        tick();
+        QCOMPARE(panel.Label7->foreColor(), Form2::linkColour2());
+        tick();
+        QCOMPARE(panel.Label7->foreColor(), Form2::linkColour1());
+        panel.Label7->setForeColor(Qt::red); // any other colour goes back to the first one
+        tick();
+        QCOMPARE(panel.Label7->foreColor(), Form2::linkColour1());
+    }
+};
+
+QTEST_MAIN(TestForm2)
+#include "tst_form2.moc"
