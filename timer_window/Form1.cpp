@@ -166,20 +166,24 @@ void Form1::Label2_Click() {
 
 // The face is the only handle the presenter has, so a drag with the left button moves the window. A few
 // pixels of slack keep a click a click, and a double click a double click.
-void Form1::Label2_MouseDown(int button, int, double, double) {
+void Form1::Label2_MouseDown(int button, int, double x, double y) {
     unhandled([&] {
         if (button == 1)
-            drag_.press(QCursor::pos(), pos());
+            drag_.press(pointerOnScreen(x, y), pos());
     });
 }
 
-void Form1::Label2_MouseMove(int button, int, double, double) {
+void Form1::Label2_MouseMove(int button, int, double x, double y) {
     unhandled([&] {
         if (button & 1)
-            drag_.follow(*this, QCursor::pos());
+            drag_.follow(*this, pointerOnScreen(x, y));
         else
             drag_.release();
     });
+}
+
+QPoint Form1::pointerOnScreen(double x, double y) const {
+    return Label2->mapToGlobal(QPointF(x / twips::perPixel, y / twips::perPixel)).toPoint();
 }
 
 void Form1::Label2_MouseUp(int button, int, double, double) {

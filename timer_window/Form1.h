@@ -53,6 +53,8 @@ private:
     void DrawCountdownDigits();
     void DrawOvertimeDigits();
     void drawDigits(const std::array<ImageControl*, 11>& set);
+    // A point of Label2, in twips, on the screen in pixels.
+    QPoint pointerOnScreen(double x, double y) const;
 
     TwipsGeometry geometry_{*this};
     WindowDrag drag_;

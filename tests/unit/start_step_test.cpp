@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace {
 
 using start_step::compact;
@@ -16,6 +18,11 @@ struct StartRow {
     std::int16_t preset;
     start_step::Layout layout;
 };
+
+// Names the row in test output instead of dumping its bytes.
+void PrintTo(const StartRow& row, std::ostream* out) {
+    *out << row.name;
+}
 
 // The previous count and preset are 77 and 9, so a row shows when a step keeps them.
 class StartStep : public testing::TestWithParam<StartRow> {};

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <limits>
 
 namespace {
@@ -15,6 +17,11 @@ struct TickRow {
     const char* text;
     DigitSet set;
 };
+
+// Names the row in test output instead of dumping its bytes.
+void PrintTo(const TickRow& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class SecondElapsed : public testing::TestWithParam<TickRow> {};
 
