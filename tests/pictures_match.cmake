@@ -1,0 +1,21 @@
+# Draws the pictures afresh and checks they are the ones compiled into the program, byte for byte.
+# Usage: cmake -DTOOL=<draw_pictures> -DRESOURCES=<resources folder> -DOUT=<scratch folder> -P pictures_match.cmake
+file(REMOVE_RECURSE "${OUT}")
+file(MAKE_DIRECTORY "${OUT}")
+execute_process(COMMAND "${TOOL}" "${OUT}" RESULT_VARIABLE drawn)
+if(NOT drawn EQUAL 0)
+    message(FATAL_ERROR "draw_pictures failed: ${drawn}")
+endif()
+file(GLOB_RECURSE pictures RELATIVE "${OUT}" "${OUT}/*.jpg" "${OUT}/*.png" "${OUT}/*.ico")
+list(LENGTH pictures count)
+if(count EQUAL 0)
+    message(FATAL_ERROR "draw_pictures wrote no pictures")
+endif()
+foreach(picture IN LISTS pictures)
+    execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${OUT}/${picture}" "${RESOURCES}/${picture}"
+                    RESULT_VARIABLE differs)
+    if(NOT differs EQUAL 0)
+        message(FATAL_ERROR "${picture} differs from the committed picture: run draw_pictures on resources/")
+    endif()
+endforeach()
+message(STATUS "${count} pictures match")
