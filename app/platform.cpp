@@ -3,6 +3,7 @@
 #include "app/platform_x11.h"
 #include "app/runtime_error.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QEvent>
 #include <QMessageBox>
@@ -50,7 +51,8 @@ public:
     explicit KeepOnTop(QWidget& window) : QObject(&window), window_(window) {
         timer_.setInterval(250);
         connect(&timer_, &QTimer::timeout, this, [this] {
-            if (window_.isVisible())
+            // An open popup menu stays in front, or the strip would cover the menu it opened.
+            if (window_.isVisible() && !QApplication::activePopupWidget())
                 window_.raise();
         });
         timer_.start();

@@ -10,6 +10,7 @@
 
 #include <QCursor>
 #include <QFont>
+#include <QIcon>
 #include <QMenu>
 #include <QTimer>
 
@@ -31,6 +32,7 @@ constexpr std::array<double, 10> greenLefts{420, 1380, 2400, 3360, 4320, 5280, 6
 Form1::Form1() {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
+    setWindowIcon(QIcon(QStringLiteral(":/timer_icon.png")));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     platform::skipTaskbar(*this);
     setAttribute(Qt::WA_DeleteOnClose, false);
