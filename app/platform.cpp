@@ -96,12 +96,15 @@ bool isUnmanaged(const QWidget& window) {
 }
 
 void skipTaskbar(QWidget& window) {
-    // A tool window has no taskbar button where the desktop honours the window type; X11 also wants the
-    // window state, which Qt leaves out.
+    if (x11::isActive()) {
+        // X11 has a window state for it; Qt's tool-window type alone leaves the taskbar entry.
+        if (!window.findChild<SkipTaskbarOnShow*>(QString(), Qt::FindDirectChildrenOnly))
+            new SkipTaskbarOnShow(window);
+        return;
+    }
+    // Elsewhere a tool window has no taskbar button.
     if (!window.windowFlags().testFlag(Qt::Tool))
         setFlags(window, Qt::Tool, true);
-    if (x11::isActive() && !window.findChild<SkipTaskbarOnShow*>(QString(), Qt::FindDirectChildrenOnly))
-        new SkipTaskbarOnShow(window);
 #ifdef Q_OS_MACOS
     // A macOS tool window would otherwise vanish whenever the program is not the active one.
     window.setAttribute(Qt::WA_MacAlwaysShowToolWindow, true);
