@@ -41,6 +41,22 @@ private:
     std::optional<double> left_, top_, width_, height_;
 };
 
+// A top-level window whose position and size are read and set in twips.
+class TwipsWindow : public QWidget {
+public:
+    double Left() const { return geometry_.left(); }
+    double Top() const { return geometry_.top(); }
+    double Width() const { return geometry_.width(); }
+    double Height() const { return geometry_.height(); }
+    void setLeft(double value) { geometry_.setLeft(value); }
+    void setTop(double value) { geometry_.setTop(value); }
+    void setWidth(double value) { geometry_.setWidth(value); }
+    void setHeight(double value) { geometry_.setHeight(value); }
+
+private:
+    TwipsGeometry geometry_{*this};
+};
+
 // An image control: shows its picture stretched to its box, or at the picture's natural size.
 class ImageControl final : public QWidget {
     Q_OBJECT

@@ -12,17 +12,10 @@ template <class> class WindowSlot;
 
 // The control panel: the presenter types the minutes and starts the countdown or leaves the program.
 // It also owns the menu that the timer window offers on a right click.
-class Form2 final : public QWidget {
+class Form2 final : public TwipsWindow {
     Q_OBJECT
 public:
     Form2();
-
-    double Left() const { return geometry_.left(); }
-    double Top() const { return geometry_.top(); }
-    double Width() const { return geometry_.width(); }
-    double Height() const { return geometry_.height(); }
-    void setLeft(double value) { geometry_.setLeft(value); }
-    void setTop(double value) { geometry_.setTop(value); }
 
     // The controls, front to back.
     QTimer* Timer1 = nullptr;              // blinks Label7 once a second
@@ -67,6 +60,4 @@ private:
     void 重新计时_Click();
     void 关闭_Click();
     void startTiming();
-
-    TwipsGeometry geometry_{*this};
 };

@@ -10,20 +10,10 @@ template <class> class WindowSlot;
 
 // The timer window: a borderless black strip of six digit pictures and two colons that counts the
 // talk down in green and the overtime up in magenta.
-class Form1 final : public QWidget {
+class Form1 final : public TwipsWindow {
     Q_OBJECT
 public:
     Form1();
-
-    // Position and size in twips.
-    double Left() const { return geometry_.left(); }
-    double Top() const { return geometry_.top(); }
-    double Width() const { return geometry_.width(); }
-    double Height() const { return geometry_.height(); }
-    void setLeft(double value) { geometry_.setLeft(value); }
-    void setTop(double value) { geometry_.setTop(value); }
-    void setWidth(double value) { geometry_.setWidth(value); }
-    void setHeight(double value) { geometry_.setHeight(value); }
 
     // The controls, front to back within each container.
     PictureBox* Picture2 = nullptr;
@@ -56,6 +46,5 @@ private:
     // A point of Label2, in twips, on the screen in pixels.
     QPoint pointerOnScreen(double x, double y) const;
 
-    TwipsGeometry geometry_{*this};
     WindowDrag drag_;
 };
