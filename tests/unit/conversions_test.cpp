@@ -1,5 +1,6 @@
 #include "app/conversions.h"
 #include "app/runtime_error.h"
+#include "error_number.h"
 
 #include <gtest/gtest.h>
 
@@ -14,16 +15,6 @@
 namespace {
 
 constexpr int kOverflow = 6;
-
-// The number of the RuntimeError the call throws, or 0 when it returns normally.
-template <class Call> int errorNumberOf(Call&& call) {
-    try {
-        call();
-    } catch (const RuntimeError& error) {
-        return error.number();
-    }
-    return 0;
-}
 
 struct TextCase {
     std::string text;

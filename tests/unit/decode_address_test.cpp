@@ -1,6 +1,6 @@
 #include "app/DecodeAddress.h"
 
-#include "app/runtime_error.h"
+#include "error_number.h"
 
 #include <gtest/gtest.h>
 
@@ -25,12 +25,7 @@ TEST(DecodeAddress, SingleNumberAndEmptyList) {
 TEST(DecodeAddress, MalformedFieldIsATypeMismatch) {
     for (const char* list : {"104,", ",104", "104,,104", "1 04", "x", "-5", "104;105"}) {
         SCOPED_TRACE(list);
-        try {
-            Module1::DecodeAddress(list);
-            ADD_FAILURE() << "no error";
-        } catch (const RuntimeError& error) {
-            EXPECT_EQ(error.number(), 13);
-        }
+        EXPECT_EQ(errorNumberOf([&] { Module1::DecodeAddress(list); }), 13);
     }
 }
 
