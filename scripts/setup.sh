@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config git
     qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev
-    libgtest-dev
+    libgtest-dev locales
     fonts-noto-cjk
     xvfb xauth openbox xdotool x11-utils x11-apps imagemagick
     python3
