@@ -4,6 +4,7 @@
 #include "app/error_guard.h"
 #include "app/platform.h"
 #include "app/twips.h"
+#include "app/window_drag.h"
 #include "control_panel/Form2.h"
 #include "timer_window/clock.h"
 #include "timer_window/tick.h"
@@ -111,8 +112,8 @@ Form1::Form1() {
     connect(Label1, &LabelControl::clicked, this, &Form1::Label1_Click);
     connect(Label2, &LabelControl::clicked, this, &Form1::Label2_Click);
     connect(Label2, &LabelControl::doubleClicked, this, &Form1::Label2_DblClick);
-    connect(Label2, &LabelControl::mouseDown, this, &Form1::Label2_MouseDown);
-    connect(Label2, &LabelControl::mouseMove, this, &Form1::Label2_MouseMove);
+    // The face is the only handle the presenter has: a drag with the left button moves the window.
+    new WindowDrag(*Label2);
     connect(Label2, &LabelControl::mouseUp, this, &Form1::Label2_MouseUp);
 
     // The clock runs from the moment the window is loaded, shown or not.
@@ -166,31 +167,8 @@ void Form1::Label2_Click() {
     unhandled([] { Module1::CountSeconds = Module1::PresetSeconds; });
 }
 
-// The face is the only handle the presenter has, so a drag with the left button moves the window. A few
-// pixels of slack keep a click a click, and a double click a double click.
-void Form1::Label2_MouseDown(int button, int, double x, double y) {
-    unhandled([&] {
-        if (button == 1)
-            drag_.press(pointerOnScreen(x, y), pos());
-    });
-}
-
-void Form1::Label2_MouseMove(int button, int, double x, double y) {
-    unhandled([&] {
-        if (button & 1)
-            drag_.follow(*this, pointerOnScreen(x, y));
-        else
-            drag_.release();
-    });
-}
-
-QPoint Form1::pointerOnScreen(double x, double y) const {
-    return Label2->mapToGlobal(QPointF(x / twips::perPixel, y / twips::perPixel)).toPoint();
-}
-
 void Form1::Label2_MouseUp(int button, int, double, double) {
     unhandled([&] {
-        drag_.release();
         // Naming the panel's menu loads the panel, hidden, the first time. popup() returns at once; the
         // chosen command runs from the event loop, and nothing here follows it.
         if (button == 2)

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "app/controls.h"
-#include "app/window_drag.h"
 
 #include <array>
 
@@ -33,8 +32,6 @@ private Q_SLOTS:
     void Label1_Click();
     void Label2_Click();
     void Label2_DblClick();
-    void Label2_MouseDown(int button, int shift, double x, double y);
-    void Label2_MouseMove(int button, int shift, double x, double y);
     void Label2_MouseUp(int button, int shift, double x, double y);
 
 private:
@@ -43,8 +40,4 @@ private:
     void DrawCountdownDigits();
     void DrawOvertimeDigits();
     void drawDigits(const std::array<ImageControl*, 11>& set);
-    // A point of Label2, in twips, on the screen in pixels.
-    QPoint pointerOnScreen(double x, double y) const;
-
-    WindowDrag drag_;
 };
