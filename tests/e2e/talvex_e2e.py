@@ -23,6 +23,8 @@ from __future__ import annotations
 
 import atexit
 import configparser
+import ctypes
+import ctypes.util
 import dataclasses
 import os
 import re
@@ -253,7 +255,7 @@ DIGIT_SLOTS = ((0, 0, 17, 29), (20, 0, 17, 29), (52, 0, 17, 29), (72, 0, 17, 29)
                (124, 0, 17, 29))
 COLON_SLOTS = ((41, 6, 6, 17), (93, 6, 6, 17))
 STRIP_OFFSET = (4, 4)       # the strip inside the window, past the black margin
-COMPACT_SHIFT = 48          # the compact layout shows the strip moved left by this much
+COMPACT_SHIFT = 48          # the compact layout puts the strip's left edge this far left of the window
 
 SEGMENT_NAMES = "abcdefg"
 SEGMENT_CENTRES = {
@@ -369,7 +371,9 @@ def read_strip(image: Image, window: Rect, layout: str = "wide") -> StripReading
         shift, digit_slots, colon_slots, groups = COMPACT_SHIFT, DIGIT_SLOTS[2:], COLON_SLOTS[1:], 2
     else:
         raise ValueError(f"unknown layout {layout!r}")
-    ox = window.x + STRIP_OFFSET[0] - shift
+    # The compact strip slides left past the window's edge so that its hours go out of sight; its left
+    # edge is then outside the window, not 4 px inside like the wide one.
+    ox = window.x + (STRIP_OFFSET[0] if shift == 0 else -shift)
     oy = window.y + STRIP_OFFSET[1]
     digits = [read_digit(image, ox + x, oy + y, w, h) for x, y, w, h in digit_slots]
     colons = [read_colon(image, ox + x, oy + y, w, h) for x, y, w, h in colon_slots]
@@ -496,6 +500,178 @@ class TalvexProcess:
             return self.browser_record.read_text(encoding="utf-8").splitlines()
         except FileNotFoundError:
             return []
+
+
+# ---------------------------------------------------------------------------------------------
+# A few Xlib calls that the installed command-line tools do not offer
+
+class _XClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
+
+
+class _XEvent(ctypes.Union):
+    _fields_ = [("type", ctypes.c_int), ("client", _XClientMessage), ("pad", ctypes.c_long * 24)]
+
+
+class _XSetWindowAttributes(ctypes.Structure):
+    _fields_ = [("background_pixmap", ctypes.c_ulong), ("background_pixel", ctypes.c_ulong),
+                ("border_pixmap", ctypes.c_ulong), ("border_pixel", ctypes.c_ulong), ("bit_gravity", ctypes.c_int),
+                ("win_gravity", ctypes.c_int), ("backing_store", ctypes.c_int), ("backing_planes", ctypes.c_ulong),
+                ("backing_pixel", ctypes.c_ulong), ("save_under", ctypes.c_int), ("event_mask", ctypes.c_long),
+                ("do_not_propagate_mask", ctypes.c_long), ("override_redirect", ctypes.c_int),
+                ("colormap", ctypes.c_ulong), ("cursor", ctypes.c_ulong)]
+
+
+_X_ERROR_HANDLER = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)
+# Xlib's own handler ends the process on any error, e.g. a window that vanished a moment ago.
+_ignore_x_errors = _X_ERROR_HANDLER(lambda display, event: 0)
+_libx11: Optional[ctypes.CDLL] = None
+
+CLIENT_MESSAGE = 33
+SELECTION_NOTIFY = 31
+SUBSTRUCTURE_NOTIFY_MASK = 1 << 19
+SUBSTRUCTURE_REDIRECT_MASK = 1 << 20
+NET_WM_STATE_ADD = 1
+CW_OVERRIDE_REDIRECT = 1 << 9
+
+
+def _x11() -> ctypes.CDLL:
+    global _libx11
+    if _libx11 is None:
+        lib = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
+        p, ul, i = ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int
+        pul = ctypes.POINTER(ul)
+        signatures = {
+            "XOpenDisplay": ([ctypes.c_char_p], p), "XCloseDisplay": ([p], i),
+            "XDefaultRootWindow": ([p], ul), "XFree": ([p], i), "XSync": ([p, i], i), "XFlush": ([p], i),
+            "XInternAtom": ([p, ctypes.c_char_p, i], ul),
+            "XQueryTree": ([p, ul, pul, pul, ctypes.POINTER(pul), ctypes.POINTER(ctypes.c_uint)], i),
+            "XSendEvent": ([p, ul, i, ctypes.c_long, ctypes.POINTER(_XEvent)], i),
+            "XGetInputFocus": ([p, pul, ctypes.POINTER(i)], i),
+            "XCreateSimpleWindow": ([p, ul, i, i, ctypes.c_uint, ctypes.c_uint, ctypes.c_uint, ul, ul], ul),
+            "XDestroyWindow": ([p, ul], i),
+            "XConvertSelection": ([p, ul, ul, ul, ul, ul], i),
+            "XPending": ([p], i), "XNextEvent": ([p, ctypes.POINTER(_XEvent)], i),
+            "XGetWindowProperty": ([p, ul, ul, ctypes.c_long, ctypes.c_long, i, ul, pul, ctypes.POINTER(i),
+                                    pul, pul, ctypes.POINTER(ctypes.POINTER(ctypes.c_ubyte))], i),
+            "XSetErrorHandler": ([_X_ERROR_HANDLER], p),
+            "XChangeWindowAttributes": ([p, ul, ul, ctypes.POINTER(_XSetWindowAttributes)], i),
+            "XMapRaised": ([p, ul], i),
+        }
+        for name, (argtypes, restype) in signatures.items():
+            function = getattr(lib, name)
+            function.argtypes, function.restype = argtypes, restype
+        lib.XSetErrorHandler(_ignore_x_errors)
+        _libx11 = lib
+    return _libx11
+
+
+class XConnection:
+    """A short-lived Xlib connection to one display; use with `with`."""
+
+    def __init__(self, display: str):
+        self.lib = _x11()
+        self.dpy = self.lib.XOpenDisplay(display.encode())
+        if not self.dpy:
+            raise HarnessError(f"cannot open display {display}")
+        self.root = self.lib.XDefaultRootWindow(self.dpy)
+
+    def __enter__(self) -> "XConnection":
+        return self
+
+    def __exit__(self, *exc) -> None:
+        self.close()
+
+    def close(self) -> None:
+        """Ends the connection; the server then destroys every window made through it."""
+        if self.dpy:
+            self.lib.XCloseDisplay(self.dpy)
+            self.dpy = None
+
+    def atom(self, name: str) -> int:
+        return self.lib.XInternAtom(self.dpy, name.encode(), 0)
+
+    def children(self, window: Optional[int] = None) -> list[int]:
+        """The window's children in the server's stacking order, bottom first."""
+        root, parent = ctypes.c_ulong(), ctypes.c_ulong()
+        children = ctypes.POINTER(ctypes.c_ulong)()
+        count = ctypes.c_uint()
+        if not self.lib.XQueryTree(self.dpy, window or self.root, ctypes.byref(root), ctypes.byref(parent),
+                                   ctypes.byref(children), ctypes.byref(count)):
+            raise HarnessError(f"XQueryTree failed for window {window}")
+        try:
+            return [children[i] for i in range(count.value)]
+        finally:
+            if children:
+                self.lib.XFree(children)
+
+    def send_wm_state(self, window: int, action: int, *states: str) -> None:
+        """Asks the window manager to change a client's _NET_WM_STATE, as a pager or the client would."""
+        event = _XEvent()
+        message = event.client
+        message.type, message.send_event, message.window = CLIENT_MESSAGE, 1, window
+        message.message_type, message.format = self.atom("_NET_WM_STATE"), 32
+        values = [action] + [self.atom(s) for s in states[:2]]
+        values += [0] * (3 - len(values)) + [1, 0]  # source indication 1: an ordinary application
+        for k, value in enumerate(values):
+            message.data[k] = value
+        self.lib.XSendEvent(self.dpy, self.root, 0, SUBSTRUCTURE_REDIRECT_MASK | SUBSTRUCTURE_NOTIFY_MASK,
+                            ctypes.byref(event))
+        self.lib.XSync(self.dpy, 0)
+
+    def cover(self, rect: Rect, rgb: tuple[int, int, int]) -> int:
+        """Maps a plain window of one colour over everything, bypassing the window manager the way some
+        slide shows and screen savers do. It lasts as long as this connection."""
+        pixel = rgb[0] << 16 | rgb[1] << 8 | rgb[2]  # a 24-bit TrueColor screen, as Xvfb's here
+        window = self.lib.XCreateSimpleWindow(self.dpy, self.root, rect.x, rect.y, rect.w, rect.h, 0, 0, pixel)
+        attributes = _XSetWindowAttributes(override_redirect=1)
+        self.lib.XChangeWindowAttributes(self.dpy, window, CW_OVERRIDE_REDIRECT, ctypes.byref(attributes))
+        self.lib.XMapRaised(self.dpy, window)
+        self.lib.XSync(self.dpy, 0)
+        return window
+
+    def input_focus(self) -> int:
+        focus, revert = ctypes.c_ulong(), ctypes.c_int()
+        self.lib.XGetInputFocus(self.dpy, ctypes.byref(focus), ctypes.byref(revert))
+        return focus.value
+
+    def selection_text(self, selection: str, timeout: float = 3) -> Optional[str]:
+        """The owner's UTF-8 text of a selection (CLIPBOARD, PRIMARY), or None when it gives none."""
+        window = self.lib.XCreateSimpleWindow(self.dpy, self.root, 0, 0, 1, 1, 0, 0, 0)
+        try:
+            target = self.atom("TALVEX_E2E_SELECTION")
+            self.lib.XConvertSelection(self.dpy, self.atom(selection), self.atom("UTF8_STRING"), target,
+                                       window, 0)
+            self.lib.XFlush(self.dpy)
+            event = _XEvent()
+            deadline = time.monotonic() + timeout
+            while True:
+                if self.lib.XPending(self.dpy):
+                    self.lib.XNextEvent(self.dpy, ctypes.byref(event))
+                    if event.type == SELECTION_NOTIFY:
+                        break
+                elif time.monotonic() >= deadline:
+                    raise HarnessError(f"no answer from the owner of {selection}")
+                else:
+                    time.sleep(0.01)
+            kind, fmt = ctypes.c_ulong(), ctypes.c_int()
+            items, after = ctypes.c_ulong(), ctypes.c_ulong()
+            data = ctypes.POINTER(ctypes.c_ubyte)()
+            self.lib.XGetWindowProperty(self.dpy, window, target, 0, 1 << 20, 1, 0, ctypes.byref(kind),
+                                        ctypes.byref(fmt), ctypes.byref(items), ctypes.byref(after),
+                                        ctypes.byref(data))
+            if not data:
+                return None
+            try:
+                if kind.value == 0 or fmt.value != 8:
+                    return None
+                return bytes(data[:items.value]).decode("utf-8", errors="replace")
+            finally:
+                self.lib.XFree(data)
+        finally:
+            self.lib.XDestroyWindow(self.dpy, window)
 
 
 # ---------------------------------------------------------------------------------------------
@@ -668,6 +844,12 @@ class XSession:
         self.extra.append(process)
         return process
 
+    def end_client(self, process: subprocess.Popen) -> None:
+        """Ends a client from spawn_client before the session ends, so the next test starts clean."""
+        _kill_group(process)
+        if process in self.extra:
+            self.extra.remove(process)
+
     # -- the program --------------------------------------------------------------------------
 
     def fresh_store(self) -> Path:
@@ -809,9 +991,61 @@ class XSession:
         self.run(["xdotool", "windowactivate", "--sync", str(wid)], check=False, timeout=10)
 
     def stacking_order(self) -> list[int]:
-        """Managed windows bottom to top, as the window manager stacks them."""
+        """Managed windows bottom to top, as the window manager stacks them (see server_stacking_order)."""
         out = self.run(["xprop", "-root", "_NET_CLIENT_LIST_STACKING"], check=False).stdout
         return [int(h, 16) for h in re.findall(r"0x[0-9a-fA-F]+", out)]
+
+    def xlib(self) -> XConnection:
+        return XConnection(self.display or "")
+
+    def server_stacking_order(self) -> list[int]:
+        """The root's children bottom to top, as the X server stacks them.
+
+        Unlike _NET_CLIENT_LIST_STACKING this includes override-redirect windows, which the window
+        manager neither lists nor stacks. Managed windows appear as their window manager frames.
+        """
+        with self.xlib() as x:
+            return x.children()
+
+    def stacked_above(self, upper: int, lower: int) -> bool:
+        """Whether window `upper` lies above window `lower` on the screen (compared by their top-levels)."""
+        order = self.server_stacking_order()
+        return order.index(self.toplevel(upper)) > order.index(self.toplevel(lower))
+
+    def make_fullscreen(self, wid: int, timeout: float = 5) -> Rect:
+        """Asks the window manager to make a client full screen and waits until it covers the screen."""
+        with self.xlib() as x:
+            x.send_wm_state(wid, NET_WM_STATE_ADD, "_NET_WM_STATE_FULLSCREEN")
+        screen = Rect(0, 0, self.size[0], self.size[1])
+        wait_until(lambda: self.geometry(wid) == screen, timeout, message=f"window {wid} to fill the screen")
+        return screen
+
+    def input_focus(self) -> int:
+        """The window that has the keyboard focus (X's own notion, not the window manager's)."""
+        with self.xlib() as x:
+            return x.input_focus()
+
+    def selection_text(self, selection: str = "CLIPBOARD") -> Optional[str]:
+        with self.xlib() as x:
+            return x.selection_text(selection)
+
+    def program_windows(self, program: "TalvexProcess", visible_only: bool = True) -> list[int]:
+        """The program's top-level windows, found by the process id Qt puts on each of them."""
+        argv = ["xdotool", "search"] + (["--onlyvisible"] if visible_only else []) + ["--pid", str(program.pid)]
+        out = self.run(argv, check=False).stdout
+        return [int(line) for line in out.split() if line.isdigit()]
+
+    def wait_new_window(self, program: "TalvexProcess", known: Iterable[int], timeout: float = 5) -> int:
+        """A visible window of the program that is not among `known`, e.g. a popup menu just opened."""
+        known = set(known)
+
+        def found() -> Optional[int]:
+            new = [w for w in self.program_windows(program) if w not in known]
+            if len(new) > 1:
+                raise HarnessError(f"several new windows: {new}")
+            return new[0] if new else None
+
+        return wait_until(found, timeout, message="a new window of the program")  # type: ignore[return-value]
 
     # -- mouse and keyboard -------------------------------------------------------------------
 
