@@ -43,12 +43,13 @@ void setFlags(QWidget& window, Qt::WindowFlags flags, bool on) {
         window.show();
 }
 
-// Raises an unmanaged window again and again: under an X11 window manager a focused full-screen window
-// is stacked above everything the manager knows of, and only a window outside its hands can come back
-// over it. Raising never takes the keyboard focus from the slide show.
+// Raises an unmanaged window again and again. Out of the window manager's hands the strip is no longer
+// pushed under a focused full-screen window, but another unmanaged window (some slide shows are) or a
+// manager that restacks everything can still cover it. Raising never takes the keyboard focus.
 class KeepOnTop final : public QObject {
 public:
     explicit KeepOnTop(QWidget& window) : QObject(&window), window_(window) {
+        setObjectName(name());
         timer_.setInterval(250);
         connect(&timer_, &QTimer::timeout, this, [this] {
             // An open popup menu stays in front, or the strip would cover the menu it opened.
@@ -57,6 +58,8 @@ public:
         });
         timer_.start();
     }
+
+    static QString name() { return QStringLiteral("talvex-keep-on-top"); }
 
 private:
     QWidget& window_;
@@ -67,7 +70,12 @@ private:
 // the state when the window is hidden.
 class SkipTaskbarOnShow final : public QObject {
 public:
-    explicit SkipTaskbarOnShow(QWidget& window) : QObject(&window) { window.installEventFilter(this); }
+    explicit SkipTaskbarOnShow(QWidget& window) : QObject(&window) {
+        setObjectName(name());
+        window.installEventFilter(this);
+    }
+
+    static QString name() { return QStringLiteral("talvex-skip-taskbar"); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -87,7 +95,8 @@ void makeTopmost(QWidget& window) {
         wanted |= Qt::X11BypassWindowManagerHint;
     if ((window.windowFlags() & wanted) != wanted)
         setFlags(window, wanted, true);
-    if (unmanaged && !window.findChild<KeepOnTop*>(QString(), Qt::FindDirectChildrenOnly))
+    // Found by name: these helpers have no meta-object of their own, so a typed search would match any child.
+    if (unmanaged && !window.findChild<QObject*>(KeepOnTop::name(), Qt::FindDirectChildrenOnly))
         new KeepOnTop(window);
 }
 
@@ -98,7 +107,7 @@ bool isUnmanaged(const QWidget& window) {
 void skipTaskbar(QWidget& window) {
     if (x11::isActive()) {
         // X11 has a window state for it; Qt's tool-window type alone leaves the taskbar entry.
-        if (!window.findChild<SkipTaskbarOnShow*>(QString(), Qt::FindDirectChildrenOnly))
+        if (!window.findChild<QObject*>(SkipTaskbarOnShow::name(), Qt::FindDirectChildrenOnly))
             new SkipTaskbarOnShow(window);
         return;
     }
