@@ -11,6 +11,13 @@ void placeInTwips(QWidget& control, double left, double top, double width, doubl
     control.setGeometry(x, y, twips::toPixels(left + width) - x, twips::toPixels(top + height) - y);
 }
 
+QFont designFont(const QString& family, double points, bool bold) {
+    QFont font(family);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
 void setLeftInTwips(QWidget& control, double left) {
     control.move(twips::toPixels(left), control.y());
 }
@@ -107,7 +114,6 @@ LabelControl::LabelControl(QWidget* parent, const QString& caption) : QLabel(cap
     setAttribute(Qt::WA_TranslucentBackground);
     setAutoFillBackground(false);
     setContentsMargins(0, 0, 0, 0);
-    setMouseTracking(true);
 }
 
 QColor LabelControl::foreColor() const {
@@ -126,12 +132,6 @@ void LabelControl::mousePressEvent(QMouseEvent* event) {
     const QPointF p = event->position();
     Q_EMIT mouseDown(mouseButtonCode(event->button()), shiftCode(event->modifiers()), twips::perPixel * p.x(),
                      twips::perPixel * p.y());
-}
-
-void LabelControl::mouseMoveEvent(QMouseEvent* event) {
-    const QPointF p = event->position();
-    Q_EMIT mouseMove(mouseButtonCode(event->buttons()), shiftCode(event->modifiers()),
-                     twips::perPixel * p.x(), twips::perPixel * p.y());
 }
 
 void LabelControl::mouseReleaseEvent(QMouseEvent* event) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -12,6 +13,10 @@
 
 // Moves a control's left edge, in twips, keeping its top.
 void setLeftInTwips(QWidget& control, double left);
+
+// A control's design font, by the family name the captions were designed for; missing families are
+// substituted at start-up.
+QFont designFont(const QString& family, double points, bool bold = false);
 
 // Places a control by its twips box. Edges are converted one by one, so neighbours stay flush.
 void placeInTwips(QWidget& control, double left, double top, double width, double height);
@@ -86,14 +91,12 @@ public:
 
 Q_SIGNALS:
     void mouseDown(int button, int shift, double x, double y);
-    void mouseMove(int button, int shift, double x, double y);
     void mouseUp(int button, int shift, double x, double y);
     void clicked();
     void doubleClicked();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 

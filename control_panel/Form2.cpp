@@ -25,9 +25,7 @@ constexpr const char* label7Address =
     "127,99,99,103,100,45,56,56,99,118,123,97,114,111,57,114,111,118,122,103,123,114,56,122,120,101,114,56";
 
 QFont captionFont() {
-    QFont font(QStringLiteral("微软雅黑"));
-    font.setPointSizeF(9);
-    return font;
+    return designFont(QStringLiteral("微软雅黑"), 9);
 }
 
 QCursor handCursor() {
@@ -78,10 +76,7 @@ Form2::Form2() {
 
     Text1 = new TextBox(this, QStringLiteral("30"));
     placeInTwips(*Text1, 2220, 600, 1155, 585);
-    QFont simSun(QStringLiteral("宋体"));
-    simSun.setPointSizeF(26.25);
-    simSun.setBold(true);
-    Text1->setFont(simSun);
+    Text1->setFont(designFont(QStringLiteral("宋体"), 26.25, true));
     Text1->setAlignment(Qt::AlignCenter);
     Text1->setFrame(false);
     Text1->setTextMargins(0, 0, 0, 0);

@@ -48,10 +48,7 @@ Form1::Form1() {
     // Built back to front, so that each control created later lies in front of the earlier ones.
     Label1 = new LabelControl(this, QStringLiteral("00:00.00"));
     placeInTwips(*Label1, 4560, 3420, 2295, 615);
-    QFont simSun(QStringLiteral("宋体"));
-    simSun.setPointSizeF(26.25);
-    simSun.setBold(true);
-    Label1->setFont(simSun);
+    Label1->setFont(designFont(QStringLiteral("宋体"), 26.25, true));
     Label1->setAlignment(Qt::AlignCenter);
     Label1->setForeColor(QColor(255, 0, 0));
 
