@@ -54,6 +54,10 @@ void unloadForm2() {
     form2Slot().unload();
 }
 
+void resetToPreset() {
+    CountSeconds = PresetSeconds;
+}
+
 void returnToPanel() {
     resumeNext(
         [] { settings_store::write(setting_rules::left, setting_rules::positionText(form1().Left())); });

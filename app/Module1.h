@@ -24,6 +24,10 @@ bool form2Loaded();
 // Drops the control panel without its unload handler; only the tests need this.
 void unloadForm2();
 
+// The three resets (a click on the timer, the menu's 刷新): the count starts again from the preset.
+// Nothing is redrawn; the next second shows it.
+void resetToPreset();
+
 // The road back from the timer to the control panel, from the double click and from the menu: the
 // timer's position is stored, the timer is unloaded (its count stands still) and the panel is shown
 // with the minutes ready to be typed over. Each step that fails is skipped.

@@ -5,6 +5,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
+#include <initializer_list>
+#include <utility>
+
 void placeInTwips(QWidget& control, double left, double top, double width, double height) {
     const int x = twips::toPixels(left);
     const int y = twips::toPixels(top);
@@ -22,26 +26,27 @@ void setLeftInTwips(QWidget& control, double left) {
     control.move(twips::toPixels(left), control.y());
 }
 
-int mouseButtonCode(Qt::MouseButtons buttons) {
+namespace {
+
+// The code of a set of flags: the sum of the values of the flags that are set.
+template <class Flags, class Flag>
+int codeOf(Flags flags, std::initializer_list<std::pair<Flag, int>> values) {
     int code = 0;
-    if (buttons & Qt::LeftButton)
-        code |= 1;
-    if (buttons & Qt::RightButton)
-        code |= 2;
-    if (buttons & Qt::MiddleButton)
-        code |= 4;
+    for (const auto& [flag, value] : values)
+        if (flags & flag)
+            code |= value;
     return code;
 }
 
+} // namespace
+
+int mouseButtonCode(Qt::MouseButtons buttons) {
+    return codeOf(buttons, {std::pair{Qt::LeftButton, 1}, {Qt::RightButton, 2}, {Qt::MiddleButton, 4}});
+}
+
 int shiftCode(Qt::KeyboardModifiers modifiers) {
-    int code = 0;
-    if (modifiers & Qt::ShiftModifier)
-        code |= 1;
-    if (modifiers & Qt::ControlModifier)
-        code |= 2;
-    if (modifiers & Qt::AltModifier)
-        code |= 4;
-    return code;
+    return codeOf(modifiers,
+                  {std::pair{Qt::ShiftModifier, 1}, {Qt::ControlModifier, 2}, {Qt::AltModifier, 4}});
 }
 
 namespace {
@@ -54,39 +59,40 @@ double readBack(int pixels, const std::optional<double>& lastSet) {
 
 } // namespace
 
-double TwipsGeometry::left() const {
-    return readBack(window_.frameGeometry().x(), left_);
+double TwipsWindow::Left() const {
+    return readBack(frameGeometry().x(), left_);
 }
-double TwipsGeometry::top() const {
-    return readBack(window_.frameGeometry().y(), top_);
+double TwipsWindow::Top() const {
+    return readBack(frameGeometry().y(), top_);
 }
-double TwipsGeometry::width() const {
-    return readBack(window_.frameGeometry().width(), width_);
+double TwipsWindow::Width() const {
+    return readBack(frameGeometry().width(), width_);
 }
-double TwipsGeometry::height() const {
-    return readBack(window_.frameGeometry().height(), height_);
+double TwipsWindow::Height() const {
+    return readBack(frameGeometry().height(), height_);
 }
 
-void TwipsGeometry::setLeft(double value) {
+void TwipsWindow::setLeft(double value) {
     left_ = value;
-    window_.move(twips::toPixels(value), window_.frameGeometry().y());
+    move(twips::toPixels(value), frameGeometry().y());
 }
 
-void TwipsGeometry::setTop(double value) {
+void TwipsWindow::setTop(double value) {
     top_ = value;
-    window_.move(window_.frameGeometry().x(), twips::toPixels(value));
+    move(frameGeometry().x(), twips::toPixels(value));
 }
 
-void TwipsGeometry::setWidth(double value) {
+// Width and Height take in the window frame, as the position does.
+void TwipsWindow::setWidth(double value) {
     width_ = value;
-    const int frame = window_.frameGeometry().width() - window_.width();
-    window_.resize(std::max(1, twips::toPixels(value) - frame), window_.height());
+    const int frame = frameGeometry().width() - QWidget::width();
+    resize(std::max(1, twips::toPixels(value) - frame), QWidget::height());
 }
 
-void TwipsGeometry::setHeight(double value) {
+void TwipsWindow::setHeight(double value) {
     height_ = value;
-    const int frame = window_.frameGeometry().height() - window_.height();
-    window_.resize(window_.width(), std::max(1, twips::toPixels(value) - frame));
+    const int frame = frameGeometry().height() - QWidget::height();
+    resize(QWidget::width(), std::max(1, twips::toPixels(value) - frame));
 }
 
 ImageControl::ImageControl(QWidget* parent, bool stretch) : QWidget(parent), stretch_(stretch) {}

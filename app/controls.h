@@ -26,40 +26,22 @@ void placeInTwips(QWidget& control, double left, double top, double width, doubl
 int mouseButtonCode(Qt::MouseButtons buttons);
 int shiftCode(Qt::KeyboardModifiers modifiers);
 
-// A top-level window's position and size in twips. A value the program set reads back exactly as set,
-// as long as the window is still where that value put it; otherwise (after a drag) it is read in pixels.
-class TwipsGeometry final {
+// A top-level window whose outer position and size are read and set in twips. A value the program set
+// reads back exactly as set, as long as the window is still where that value put it; otherwise (after a
+// drag) it is read in whole pixels.
+class TwipsWindow : public QWidget {
 public:
-    explicit TwipsGeometry(QWidget& window) : window_(window) {}
-
-    double left() const;
-    double top() const;
-    double width() const;
-    double height() const;
+    double Left() const;
+    double Top() const;
+    double Width() const;
+    double Height() const;
     void setLeft(double value);
     void setTop(double value);
     void setWidth(double value);
     void setHeight(double value);
 
 private:
-    QWidget& window_;
     std::optional<double> left_, top_, width_, height_;
-};
-
-// A top-level window whose position and size are read and set in twips.
-class TwipsWindow : public QWidget {
-public:
-    double Left() const { return geometry_.left(); }
-    double Top() const { return geometry_.top(); }
-    double Width() const { return geometry_.width(); }
-    double Height() const { return geometry_.height(); }
-    void setLeft(double value) { geometry_.setLeft(value); }
-    void setTop(double value) { geometry_.setTop(value); }
-    void setWidth(double value) { geometry_.setWidth(value); }
-    void setHeight(double value) { geometry_.setHeight(value); }
-
-private:
-    TwipsGeometry geometry_{*this};
 };
 
 // An image control: shows its picture stretched to its box, or at the picture's natural size.

@@ -36,9 +36,9 @@ std::function<void(const QString&)>& openAddressHandler() {
 }
 
 // Changing window flags of a visible widget hides it; show it again so the change is invisible.
-void setFlags(QWidget& window, Qt::WindowFlags flags, bool on) {
+void addFlags(QWidget& window, Qt::WindowFlags flags) {
     const bool wasVisible = window.isVisible();
-    window.setWindowFlags(on ? window.windowFlags() | flags : window.windowFlags() & ~flags);
+    window.setWindowFlags(window.windowFlags() | flags);
     if (wasVisible)
         window.show();
 }
@@ -94,14 +94,10 @@ void makeTopmost(QWidget& window) {
     if (unmanaged)
         wanted |= Qt::X11BypassWindowManagerHint;
     if ((window.windowFlags() & wanted) != wanted)
-        setFlags(window, wanted, true);
+        addFlags(window, wanted);
     // Found by name: these helpers have no meta-object of their own, so a typed search would match any child.
     if (unmanaged && !window.findChild<QObject*>(KeepOnTop::name(), Qt::FindDirectChildrenOnly))
         new KeepOnTop(window);
-}
-
-bool isUnmanaged(const QWidget& window) {
-    return window.windowFlags().testFlag(Qt::X11BypassWindowManagerHint);
 }
 
 void skipTaskbar(QWidget& window) {
@@ -113,7 +109,7 @@ void skipTaskbar(QWidget& window) {
     }
     // Elsewhere a tool window has no taskbar button.
     if (!window.windowFlags().testFlag(Qt::Tool))
-        setFlags(window, Qt::Tool, true);
+        addFlags(window, Qt::Tool);
 #ifdef Q_OS_MACOS
     // A macOS tool window would otherwise vanish whenever the program is not the active one.
     window.setAttribute(Qt::WA_MacAlwaysShowToolWindow, true);
@@ -121,7 +117,8 @@ void skipTaskbar(QWidget& window) {
 }
 
 bool startSystemMove(QWidget& window) {
-    if (isUnmanaged(window))
+    // Nothing moves a window that the window manager does not manage.
+    if (window.windowFlags().testFlag(Qt::X11BypassWindowManagerHint))
         return false;
     QWindow* handle = window.windowHandle();
     return handle && handle->startSystemMove();

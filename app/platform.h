@@ -13,9 +13,6 @@ namespace platform {
 // Keeps the window above every other window, a full-screen slide show included.
 void makeTopmost(QWidget& window);
 
-// True when the window system leaves the window to the program: nothing else moves or raises it.
-bool isUnmanaged(const QWidget& window);
-
 // Keeps a top-level window out of the taskbar and the window switcher.
 void skipTaskbar(QWidget& window);
 

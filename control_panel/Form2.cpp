@@ -28,8 +28,19 @@ QFont captionFont() {
     return designFont(QStringLiteral("微软雅黑"), 9);
 }
 
-QCursor handCursor() {
-    return QCursor(QPixmap(QStringLiteral(":/hand_cursor.png")), 12, 1);
+// A link label: caption font, its colour and the hand cursor.
+LabelControl* linkLabel(QWidget& panel, const QString& caption, double top, const QColor& colour) {
+    auto* label = new LabelControl(&panel, caption);
+    placeInTwips(*label, 120, top, 1440, 255);
+    label->setFont(captionFont());
+    label->setForeColor(colour);
+    label->setCursor(QCursor(QPixmap(QStringLiteral(":/hand_cursor.png")), 12, 1));
+    return label;
+}
+
+// Each click decodes its stored address afresh and hands it to the browser, whatever becomes of it.
+void openStoredAddress(const char* stored) {
+    platform::openAddress(QString::fromLatin1(Module1::DecodeAddress(stored)));
 }
 
 } // namespace
@@ -62,17 +73,8 @@ Form2::Form2() {
     placeInTwips(*Image1, 240, 180, 1095, 1095);
     Image1->setPicture(QPixmap(QStringLiteral(":/people.jpg")));
 
-    Label7 = new LabelControl(this, QStringLiteral("点此更多好玩软件"));
-    placeInTwips(*Label7, 120, 1380, 1440, 255);
-    Label7->setFont(captionFont());
-    Label7->setForeColor(linkColour1());
-    Label7->setCursor(handCursor());
-
-    Label3 = new LabelControl(this, QStringLiteral("talvex.example"));
-    placeInTwips(*Label3, 120, 1680, 1440, 255);
-    Label3->setFont(captionFont());
-    Label3->setForeColor(QColor(192, 192, 192));
-    Label3->setCursor(handCursor());
+    Label7 = linkLabel(*this, QStringLiteral("点此更多好玩软件"), 1380, linkColour1());
+    Label3 = linkLabel(*this, QStringLiteral("talvex.example"), 1680, QColor(192, 192, 192));
 
     Text1 = new TextBox(this, QStringLiteral("30"));
     placeInTwips(*Text1, 2220, 600, 1155, 585);
@@ -197,15 +199,15 @@ void Form2::Timer1_Timer() {
 }
 
 void Form2::Label3_Click() {
-    unhandled([] { platform::openAddress(QString::fromLatin1(Module1::DecodeAddress(label3Address))); });
+    unhandled([] { openStoredAddress(label3Address); });
 }
 
 void Form2::Label7_Click() {
-    unhandled([] { platform::openAddress(QString::fromLatin1(Module1::DecodeAddress(label7Address))); });
+    unhandled([] { openStoredAddress(label7Address); });
 }
 
 void Form2::刷新_Click() {
-    unhandled([] { Module1::CountSeconds = Module1::PresetSeconds; });
+    unhandled([] { Module1::resetToPreset(); });
 }
 
 // The same road back as the double click on the timer window: a failed step is skipped, so a store

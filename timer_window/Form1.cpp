@@ -24,9 +24,21 @@ QPixmap digitPicture(const char* colour, int index) {
     return QPixmap(name);
 }
 
-// Design positions of the hidden picture sets; they only keep them out of the visible area.
-constexpr std::array<double, 10> magentaLefts{420, 1380, 2340, 3300, 4260, 5220, 6180, 7140, 8100, 9060};
-constexpr std::array<double, 10> greenLefts{420, 1380, 2400, 3360, 4320, 5280, 6300, 7260, 8220, 9180};
+// Design places of the hidden picture sets, digits 0 to 9 then the colon, in twips. They only keep the
+// sets out of the visible area.
+constexpr std::array<double, 11> magentaLefts{420,  1380, 2340, 3300, 4260, 5220,
+                                              6180, 7140, 8100, 9060, 10140};
+constexpr std::array<double, 11> greenLefts{420, 1380, 2400, 3360, 4320, 5280, 6300, 7260, 8220, 9180, 10260};
+
+// One picture set: image controls at their natural size, element k showing digit k, element 10 the colon.
+void buildPictureSet(QWidget& window, std::array<ImageControl*, 11>& set, const char* colour,
+                     const std::array<double, 11>& lefts, double top) {
+    for (std::size_t k = 0; k < set.size(); ++k) {
+        set[k] = new ImageControl(&window, false);
+        set[k]->move(twips::toPixels(lefts[k]), twips::toPixels(top));
+        set[k]->setPicture(digitPicture(colour, static_cast<int>(k)));
+    }
+}
 
 } // namespace
 
@@ -36,7 +48,6 @@ Form1::Form1() {
     setWindowIcon(QIcon(QStringLiteral(":/timer_icon.png")));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     platform::skipTaskbar(*this);
-    setAttribute(Qt::WA_DeleteOnClose, false);
     setAutoFillBackground(true);
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
@@ -52,22 +63,8 @@ Form1::Form1() {
     Label1->setAlignment(Qt::AlignCenter);
     Label1->setForeColor(QColor(255, 0, 0));
 
-    for (int d = 0; d <= 9; ++d) {
-        Image3[d] = new ImageControl(this, false);
-        Image3[d]->move(twips::toPixels(magentaLefts[d]), twips::toPixels(4080));
-        Image3[d]->setPicture(digitPicture("magenta", d));
-    }
-    for (int d = 0; d <= 9; ++d) {
-        Image4[d] = new ImageControl(this, false);
-        Image4[d]->move(twips::toPixels(greenLefts[d]), twips::toPixels(5880));
-        Image4[d]->setPicture(digitPicture("green", d));
-    }
-    Image4[10] = new ImageControl(this, false);
-    Image4[10]->move(twips::toPixels(10260), twips::toPixels(5880));
-    Image4[10]->setPicture(digitPicture("green", 10));
-    Image3[10] = new ImageControl(this, false);
-    Image3[10]->move(twips::toPixels(10140), twips::toPixels(4080));
-    Image3[10]->setPicture(digitPicture("magenta", 10));
+    buildPictureSet(*this, Image3, "magenta", magentaLefts, 4080);
+    buildPictureSet(*this, Image4, "green", greenLefts, 5880);
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(100);
@@ -109,9 +106,9 @@ Form1::Form1() {
     connect(Label1, &LabelControl::clicked, this, &Form1::Label1_Click);
     connect(Label2, &LabelControl::clicked, this, &Form1::Label2_Click);
     connect(Label2, &LabelControl::doubleClicked, this, &Form1::Label2_DblClick);
+    connect(Label2, &LabelControl::mouseUp, this, &Form1::Label2_MouseUp);
     // The face is the only handle the presenter has: a drag with the left button moves the window.
     new WindowDrag(*Label2);
-    connect(Label2, &LabelControl::mouseUp, this, &Form1::Label2_MouseUp);
 
     // The clock runs from the moment the window is loaded, shown or not.
     Timer1->start();
@@ -157,11 +154,11 @@ void Form1::drawDigits(const std::array<ImageControl*, 11>& set) {
 }
 
 void Form1::Label1_Click() {
-    unhandled([] { Module1::CountSeconds = Module1::PresetSeconds; });
+    unhandled([] { Module1::resetToPreset(); });
 }
 
 void Form1::Label2_Click() {
-    unhandled([] { Module1::CountSeconds = Module1::PresetSeconds; });
+    unhandled([] { Module1::resetToPreset(); });
 }
 
 void Form1::Label2_MouseUp(int button, int, double, double) {

@@ -1,11 +1,15 @@
 #include "support.h"
 
 #include "app/Module1.h"
+#include "app/application.h"
 #include "app/platform.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QSettings>
+#include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 TestEnvironment::TestEnvironment() {
@@ -38,6 +42,14 @@ void useConfigHome(const QString& path) {
 
 QString TestEnvironment::settingsFile() const {
     return configDir_.filePath(QStringLiteral("quorvy.conf"));
+}
+
+void setUpTestApplication() {
+    setUpApplication(*qobject_cast<QApplication*>(QCoreApplication::instance()));
+}
+
+void fireTimer(QTimer* timer) {
+    QVERIFY(QMetaObject::invokeMethod(timer, "timeout"));
 }
 
 void unloadAllWindows() {

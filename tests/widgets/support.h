@@ -11,7 +11,14 @@
 #include <string>
 #include <vector>
 
+class QTimer;
 class QWidget;
+
+// What the program sets up at start: pictures, locale, font substitutes. Call from initTestCase().
+void setUpTestApplication();
+
+// One timeout of a window's timer, without waiting for real time.
+void fireTimer(QTimer* timer);
 
 // A wall clock the test sets and steps by hand.
 class ManualClock final : public Clock {

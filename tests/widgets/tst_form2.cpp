@@ -1,7 +1,6 @@
 #include "support.h"
 
 #include "app/Module1.h"
-#include "app/application.h"
 #include "control_panel/Form2.h"
 #include "settings/settings_store.h"
 #include "timer_window/Form1.h"
@@ -34,7 +33,7 @@ class TestForm2 final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { setUpApplication(*qobject_cast<QApplication*>(QCoreApplication::instance())); }
+    void initTestCase() { setUpTestApplication(); }
 
     void builtGeometryInPixels() {
         TestEnvironment env;
@@ -222,7 +221,7 @@ private Q_SLOTS:
         Form2& panel = Module1::form2();
         QCOMPARE(panel.Timer1->interval(), 1000);
         QVERIFY(panel.Timer1->isActive());
-        const auto tick = [&] { QVERIFY(QMetaObject::invokeMethod(panel.Timer1, "timeout")); };
+        const auto tick = [&] { fireTimer(panel.Timer1); };
         tick();
         QCOMPARE(panel.Label7->foreColor(), Form2::linkColour2());
         tick();

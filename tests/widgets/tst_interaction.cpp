@@ -1,7 +1,6 @@
 #include "support.h"
 
 #include "app/Module1.h"
-#include "app/application.h"
 #include "control_panel/Form2.h"
 #include "settings/settings_store.h"
 #include "timer_window/Form1.h"
@@ -15,7 +14,7 @@
 namespace {
 
 void fireTimer(Form1& form) {
-    QVERIFY(QMetaObject::invokeMethod(form.Timer1, "timeout"));
+    fireTimer(form.Timer1);
 }
 
 // Loads and shows the timer window, as at start-up.
@@ -32,7 +31,7 @@ class TestInteraction final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { setUpApplication(*qobject_cast<QApplication*>(QCoreApplication::instance())); }
+    void initTestCase() { setUpTestApplication(); }
 
     void onlyTheRightButtonOpensTheMenu_data() {
         QTest::addColumn<Qt::MouseButton>("button");
