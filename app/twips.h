@@ -8,8 +8,17 @@ namespace twips {
 
 inline constexpr double perPixel = 15.0;
 
+// Far beyond any desktop, and still an int after rounding: a stored position of 1e300 twips stays
+// far away instead of wrapping round to somewhere on the screen.
+inline constexpr double farthestPixel = 1e9;
+
 inline int toPixels(double value) {
-    return static_cast<int>(std::lround(value / perPixel));
+    const double pixels = value / perPixel;
+    if (!(pixels > -farthestPixel))
+        return static_cast<int>(-farthestPixel);
+    if (!(pixels < farthestPixel))
+        return static_cast<int>(farthestPixel);
+    return static_cast<int>(std::lround(pixels));
 }
 inline double fromPixels(int pixels) {
     return pixels * perPixel;

@@ -16,6 +16,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <vector>
+
 namespace {
 
 // The two addresses the link labels open, kept in their stored form (see DecodeAddress).
@@ -41,6 +43,17 @@ LabelControl* linkLabel(QWidget& panel, const QString& caption, double top, cons
 // Each click decodes its stored address afresh and hands it to the browser, whatever becomes of it.
 void openStoredAddress(const char* stored) {
     platform::openAddress(QString::fromLatin1(Module1::DecodeAddress(stored)));
+}
+
+// The screens of the desktop as they are now, in twips.
+std::vector<start_step::Area> screenAreas() {
+    std::vector<start_step::Area> areas;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect pixels = screen->geometry();
+        areas.push_back({twips::fromPixels(pixels.x()), twips::fromPixels(pixels.y()),
+                         twips::fromPixels(pixels.width()), twips::fromPixels(pixels.height())});
+    }
+    return areas;
 }
 
 } // namespace
@@ -177,8 +190,13 @@ void Form2::startTiming() {
     resumeNext([&] { left = setting_rules::leftOf(settings_store::read(setting_rules::left)); });
     resumeNext([&] { top = setting_rules::topOf(settings_store::read(setting_rules::top)); });
     Form1& timer = Module1::form1();
-    timer.setLeft(left);
-    timer.setTop(top);
+    // Judged on the pixels the window would really take.
+    const start_step::Area wouldTake{twips::fromPixels(twips::toPixels(left)),
+                                     twips::fromPixels(twips::toPixels(top)), timer.Width(),
+                                     start_step::formHeight};
+    const bool reachable = start_step::anyPartOnScreen(wouldTake, screenAreas());
+    timer.setLeft(reachable ? left : start_step::defaultLeft);
+    timer.setTop(reachable ? top : start_step::defaultTop);
     timer.setHeight(start_step::formHeight);
     timer.show();
 }

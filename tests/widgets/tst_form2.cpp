@@ -6,6 +6,7 @@
 #include "timer_window/Form1.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QMenu>
 #include <QScreen>
 #include <QSettings>
@@ -136,6 +137,147 @@ private Q_SLOTS:
         QCOMPARE(timer.size(), QSize(96, 38));
         QCOMPARE(timer.Picture2->x(), -48);
         QVERIFY(timer.Image1[0]->isHidden() && timer.Image1[1]->isHidden() && timer.Image2[0]->isHidden());
+    }
+
+    // Every kind of text a person or a paste can put into the minutes box, then the start button. The
+    // count and preset were 77 and 9 before, so a row shows where a step kept them.
+    void minutesAsTypedOrPasted_data() {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<bool>("pasted");
+        QTest::addColumn<QString>("boxAfter");   // null: the box keeps what it holds
+        QTest::addColumn<QString>("storedTime"); // null: nothing written
+        QTest::addColumn<double>("count");
+        QTest::addColumn<int>("preset");
+        QTest::addColumn<int>("stripWidth"); // pixels; 151 is the design width, left alone
+        const auto row = [](const char* name, const QString& input, bool pasted, const QString& boxAfter,
+                            const QString& stored, double count, int preset, int width) {
+            QTest::newRow(name) << input << pasted << boxAfter << stored << count << preset << width;
+        };
+        const QString keep;
+        const QString thirty = QStringLiteral("30");
+        row("empty", QString(), false, thirty, thirty, 1800, 1800, 96);
+        row("blanks", QStringLiteral("   "), false, thirty, thirty, 1800, 1800, 96);
+        row("x", QStringLiteral("x"), false, thirty, thirty, 1800, 1800, 96);
+        row("0", QStringLiteral("0"), false, thirty, thirty, 1800, 1800, 96);
+        row("-5", QStringLiteral("-5"), false, keep, QStringLiteral("-5"), -300, -300, 96);
+        row("45abc", QStringLiteral("45abc"), false, keep, QStringLiteral("45"), 2700, 2700, 96);
+        row("1 2", QStringLiteral("1 2"), false, keep, QStringLiteral("12"), 720, 720, 96);
+        row("&H1E", QStringLiteral("&H1E"), false, keep, thirty, 1800, 1800, 96);
+        row("&O36", QStringLiteral("&O36"), false, keep, thirty, 1800, 1800, 96);
+        row("1e3", QStringLiteral("1e3"), false, keep, QStringLiteral("1000"), 60000, 9, 149);
+        row("1D2", QStringLiteral("1D2"), false, keep, QStringLiteral("100"), 6000, 6000, 149);
+        // Too big for a number at all: every step that needs it is skipped, the preset follows the old count.
+        row("1e309", QStringLiteral("1e309"), false, keep, QString(), 77, 77, 151);
+        row("546.125", QStringLiteral("546.125"), false, keep, QStringLiteral("546.125"), 32767.5, 9, 149);
+        row("9999999999", QStringLiteral("9999999999"), false, keep, QStringLiteral("9999999999"),
+            599999999940.0, 9, 149);
+        row("nan", QStringLiteral("nan"), false, thirty, thirty, 1800, 1800, 96);
+        row("inf", QStringLiteral("inf"), false, thirty, thirty, 1800, 1800, 96);
+        row("full-width 30", QStringLiteral("３０"), true, thirty, thirty, 1800, 1800, 96);
+        row("100,000 digits", QString(100000, QLatin1Char('9')), true, keep, QString(), 77, 77, 151);
+        row("100,000 characters", QStringLiteral("7") + QString(99999, QLatin1Char(' ')), true, keep,
+            QStringLiteral("7"), 420, 420, 96);
+        row("tabs", QStringLiteral("\t4\t5\t"), true, keep, QStringLiteral("45"), 2700, 2700, 96);
+        row("control character",
+            QStringLiteral("3\x01"
+                           "9"),
+            true, keep, QStringLiteral("3"), 180, 180, 96);
+        row("line feed", QStringLiteral("2\n5"), true, keep, QStringLiteral("25"), 1500, 1500, 96);
+        row("carriage return", QStringLiteral("2\r\n5"), true, keep, QStringLiteral("2"), 120, 120, 96);
+    }
+
+    void minutesAsTypedOrPasted() {
+        QFETCH(QString, input);
+        QFETCH(bool, pasted);
+        QFETCH(QString, boxAfter);
+        QFETCH(QString, storedTime);
+        QFETCH(double, count);
+        QFETCH(int, preset);
+        QFETCH(int, stripWidth);
+        TestEnvironment env;
+        Module1::CountSeconds = 77;
+        Module1::PresetSeconds = 9;
+        Form2& panel = Module1::form2();
+        panel.show();
+        TextBox& box = *panel.Text1;
+        box.setFocus();
+        QTest::keyClick(&box, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(&box, Qt::Key_Delete);
+        if (pasted) {
+            QGuiApplication::clipboard()->setText(input);
+            QTest::keyClick(&box, Qt::Key_V, Qt::ControlModifier);
+        } else {
+            QTest::keyClicks(&box, input);
+        }
+        // The box holds at most its length limit of what was pasted.
+        const QString held = input.left(box.maxLength());
+        QCOMPARE(box.text(), held);
+
+        QTest::mouseClick(panel.Label4[0], Qt::LeftButton);
+
+        QCOMPARE(box.text(), boxAfter.isNull() ? held : boxAfter);
+        QCOMPARE(QString::fromStdString(settings_store::read("time")),
+                 storedTime.isNull() ? QString() : storedTime);
+        QCOMPARE(Module1::CountSeconds, count);
+        QCOMPARE(Module1::PresetSeconds, std::int16_t(preset));
+        QVERIFY(panel.isHidden());
+        Form1& timer = Module1::form1();
+        QVERIFY(timer.isVisible());
+        QCOMPARE(timer.width(), stripWidth);
+        QVERIFY(env.errors.empty());
+        QCOMPARE(env.programEnds, 0);
+    }
+
+    // A stored place that leaves no part of the strip on the screen (800 by 800 pixels here) is one
+    // nobody could reach: the strip goes to the default place. Any part on the screen keeps it.
+    void aLostTimerComesBackToTheDefaultPlace_data() {
+        QTest::addColumn<QString>("left");
+        QTest::addColumn<QString>("top");
+        QTest::addColumn<QPoint>("place"); // twips
+        QTest::newRow("on the screen") << "7245"
+                                       << "3600" << QPoint(7245, 3600);
+        QTest::newRow("one pixel on the left") << "-1425"
+                                               << "3600" << QPoint(-1425, 3600);
+        QTest::newRow("off the left") << "-1440"
+                                      << "3600" << QPoint(4000, 0);
+        QTest::newRow("one pixel on the right") << "11985"
+                                                << "3600" << QPoint(11985, 3600);
+        QTest::newRow("off the right") << "12000"
+                                       << "3600" << QPoint(4000, 0);
+        QTest::newRow("one pixel on the top") << "7245"
+                                              << "-555" << QPoint(7245, -555);
+        QTest::newRow("off the top") << "7245"
+                                     << "-570" << QPoint(4000, 0);
+        QTest::newRow("one pixel on the bottom") << "7245"
+                                                 << "11985" << QPoint(7245, 11985);
+        QTest::newRow("off the bottom") << "7245"
+                                        << "12000" << QPoint(4000, 0);
+        QTest::newRow("an unplugged monitor") << "30000"
+                                              << "1200" << QPoint(4000, 0);
+        QTest::newRow("left 1e300") << "1e300"
+                                    << "1200" << QPoint(4000, 0);
+        QTest::newRow("left -1e300") << "-1e300"
+                                     << "1200" << QPoint(4000, 0);
+        QTest::newRow("top beyond 16 bits reads as 0") << "7245"
+                                                       << "99999" << QPoint(7245, 0);
+    }
+
+    void aLostTimerComesBackToTheDefaultPlace() {
+        QFETCH(QString, left);
+        QFETCH(QString, top);
+        QFETCH(QPoint, place);
+        TestEnvironment env;
+        QCOMPARE(QGuiApplication::primaryScreen()->geometry(), QRect(0, 0, 800, 800));
+        store("left", left.toUtf8().constData());
+        store("top", top.toUtf8().constData());
+        Form2& panel = Module1::form2();
+        QTest::mouseClick(panel.Label4[0], Qt::LeftButton);
+        Form1& timer = Module1::form1();
+        QVERIFY(timer.isVisible());
+        QCOMPARE(timer.Left(), double(place.x()));
+        QCOMPARE(timer.Top(), double(place.y()));
+        QCOMPARE(timer.pos(), QPoint(qRound(place.x() / 15.0), qRound(place.y() / 15.0)));
+        QVERIFY(env.errors.empty());
     }
 
     void startUsesTheStoredPositionAndTheWideLayout() {
