@@ -28,6 +28,7 @@ import ctypes.util
 import dataclasses
 import os
 import re
+import resource
 import select
 import shutil
 import signal
@@ -621,6 +622,19 @@ class XConnection:
                             ctypes.byref(event))
         self.lib.XSync(self.dpy, 0)
 
+    def ask_to_close(self, *windows: int) -> None:
+        """Asks each client window to close, as its close box would (WM_DELETE_WINDOW), all in one
+        flush, so that several programs receive the request at the same moment."""
+        protocols, delete = self.atom("WM_PROTOCOLS"), self.atom("WM_DELETE_WINDOW")
+        for window in windows:
+            event = _XEvent()
+            message = event.client
+            message.type, message.send_event, message.window = CLIENT_MESSAGE, 1, window
+            message.message_type, message.format = protocols, 32
+            message.data[0], message.data[1] = delete, 0  # CurrentTime
+            self.lib.XSendEvent(self.dpy, window, 0, 0, ctypes.byref(event))
+        self.lib.XSync(self.dpy, 0)
+
     def cover(self, rect: Rect, rgb: tuple[int, int, int]) -> int:
         """Maps a plain window of one colour over everything, bypassing the window manager the way some
         slide shows and screen savers do. It lasts as long as this connection."""
@@ -734,12 +748,18 @@ class XSession:
         _live_sessions.discard(self)
 
     def _spawn(self, argv: Sequence[str], env: Optional[dict] = None, log: Optional[Path] = None,
-               **kwargs) -> subprocess.Popen:
+               preexec: Optional[Callable[[], None]] = None, **kwargs) -> subprocess.Popen:
         out = open(log, "ab") if log else subprocess.DEVNULL
+
+        def prepare() -> None:
+            _die_with_parent()
+            if preexec is not None:
+                preexec()
+
         try:
             return subprocess.Popen(list(argv), env=env if env is not None else self.env(),
                                     stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT,
-                                    start_new_session=True, preexec_fn=_die_with_parent, **kwargs)
+                                    start_new_session=True, preexec_fn=prepare, **kwargs)
         finally:
             if log:
                 out.close()
@@ -860,14 +880,21 @@ class XSession:
         return store
 
     def start_talvex(self, args: Sequence[str] = (), config_home: Optional[os.PathLike] = None,
-                     env: Optional[dict] = None) -> TalvexProcess:
+                     env: Optional[dict] = None, file_size_limit: Optional[int] = None) -> TalvexProcess:
+        """Starts the program; file_size_limit (bytes) makes every file it writes stop there, as a full
+        disk would (the signal that would otherwise end it is ignored, so writes just fail)."""
         exe = talvex_exe()
+        preexec = None
+        if file_size_limit is not None:
+            def preexec() -> None:
+                signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+                resource.setrlimit(resource.RLIMIT_FSIZE, (file_size_limit, file_size_limit))
         store = Path(config_home) if config_home is not None else self.fresh_store()
         log = store.parent / f"{store.name}-talvex.log"
         record = store.parent / f"{store.name}-browser-calls.txt"
         overrides = {"XDG_CONFIG_HOME": str(store), "TALVEX_E2E_BROWSER_RECORD": str(record)}
         overrides.update(env or {})
-        popen = self._spawn([exe, *args], env=self.env(overrides), log=log, cwd=str(store.parent))
+        popen = self._spawn([exe, *args], env=self.env(overrides), log=log, cwd=str(store.parent), preexec=preexec)
         program = TalvexProcess(popen, store, log, record)
         self.programs.append(program)
         return program
@@ -1165,8 +1192,8 @@ class TalvexTestCase(unittest.TestCase):
         cls.session.start()
 
     def start_talvex(self, args: Sequence[str] = (), config_home: Optional[os.PathLike] = None,
-                     env: Optional[dict] = None) -> TalvexProcess:
-        program = self.session.start_talvex(args, config_home=config_home, env=env)
+                     env: Optional[dict] = None, file_size_limit: Optional[int] = None) -> TalvexProcess:
+        program = self.session.start_talvex(args, config_home=config_home, env=env, file_size_limit=file_size_limit)
         self.addCleanup(self._finish_program, program)
         return program
 
