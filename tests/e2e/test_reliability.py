@@ -9,8 +9,9 @@ import time
 import unittest
 from pathlib import Path
 
-from presenter import EXIT_BUTTON, MENU_CLOSE, MENU_RESTART, PANEL, Presenter, is_green, is_overtime
-from talvex_e2e import SETTINGS_FILE, TalvexTestCase, read_settings, talvex_exe, wait_until
+from presenter import (COMPACT_WIDTH, EXIT_BUTTON, MENU_CLOSE, MENU_RESTART, PANEL, STARTED_HEIGHT, TWIPS, UNSET_LEFT,
+                       Presenter, is_green, is_overtime)
+from talvex_e2e import SETTINGS_FILE, Rect, TalvexTestCase, read_settings, talvex_exe, wait_until, write_settings
 
 
 def settings_path(store: Path) -> Path:
@@ -99,6 +100,32 @@ class ReliabilityTest(Presenter, TalvexTestCase):
                 # The position the double click stored, and every key of other programs.
                 self.assertEqual((values.get("left"), values.get("top")), ("4200", "2460"))
                 self.assertEqual(read_settings(store, section="other"), other_programs_keys(content))
+
+    # -- a lost strip --------------------------------------------------------------------------
+
+    def test_a_strip_stored_off_every_screen_comes_back_to_the_default_place(self):
+        session = self.session
+        program, wid = self.open_strip()
+        panel = self.open_panel(wid)
+        width = session.size[0]
+        home = Rect(round(UNSET_LEFT / TWIPS), 0, COMPACT_WIDTH, STARTED_HEIGHT)
+        # (stored left and top in twips, where the strip shows); the last keeps 8 pixels on the screen,
+        # which keeps it there.
+        cases = [(width * TWIPS, 1200, home), (3000, -600, home),
+                 ((width - 8) * TWIPS, 1200, Rect(width - 8, 80, COMPACT_WIDTH, STARTED_HEIGHT))]
+        for left, top, shown in cases:
+            with self.subTest(left=left, top=top):
+                # As a monitor unplugged or a hand edit would leave it, while the panel is open.
+                values = read_settings(program.config_home)
+                values.update({"left": str(left), "top": str(top)})
+                write_settings(program.config_home, values)
+                wid = self.start_timing(panel, "0.05")
+                self.assertEqual(session.geometry(wid), shown)
+                if shown == home:
+                    session.wait_reading(wid, is_green, timeout=2.5, layout="compact")
+                    self.choose(self.open_menu(program, wid), MENU_RESTART)
+                    self.assertEqual(session.wait_window(PANEL, managed=True), panel)
+        self.assertTrue(program.is_running(), program.log())
 
     # -- a store that cannot be written --------------------------------------------------------
 
