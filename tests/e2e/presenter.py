@@ -86,3 +86,18 @@ class Presenter:
     def assert_ends_cleanly(self, program):
         code = program.wait(5)
         self.assertEqual(code, 0, program.log())
+
+    # The three ways out, from a program showing its strip.
+
+    def leave_by_menu(self, program, wid):
+        self.choose(self.open_menu(program, wid), MENU_CLOSE)
+
+    def leave_by_exit_button(self, program, wid):
+        self.panel_click(self.open_panel(wid), EXIT_BUTTON)
+
+    def leave_by_close_box(self, program, wid):
+        session = self.session
+        panel = self.open_panel(wid)
+        frame, client = session.frame_geometry(panel), session.geometry(panel)
+        # openbox's close box: the right end of the title bar.
+        session.click(client.right - 10, (frame.y + client.y) // 2)

@@ -4,9 +4,9 @@ moving the strip, a full-screen slide show, the links and the ways out."""
 import time
 import unittest
 
-from presenter import (BUILT_LEFT, BUILT_TOP, COMPACT_WIDTH, EXIT_BUTTON, HOME_LINK, HOME_URL, MENU_CLOSE,
-                       MENU_REFRESH, MENU_RESTART, MORE_LINK, MORE_URL, PANEL, SLIDE_COLOUR, STARTED_HEIGHT, TWIPS,
-                       UNSET_LEFT, WIDE_WIDTH, Presenter, is_green, is_overtime)
+from presenter import (BUILT_LEFT, BUILT_TOP, COMPACT_WIDTH, HOME_LINK, HOME_URL, MENU_REFRESH, MENU_RESTART,
+                       MORE_LINK, MORE_URL, PANEL, SLIDE_COLOUR, STARTED_HEIGHT, TWIPS, UNSET_LEFT, WIDE_WIDTH,
+                       Presenter, is_green, is_overtime)
 from talvex_e2e import Rect, TalvexTestCase, read_settings, wait_until, write_settings
 
 
@@ -224,23 +224,10 @@ class MainUseTest(Presenter, TalvexTestCase):
 
     def test_every_way_out_ends_the_program_and_counts_the_exit_once(self):
         session = self.session
-
-        def menu_close(program, wid):
-            self.choose(self.open_menu(program, wid), MENU_CLOSE)
-
-        def exit_button(program, wid):
-            self.panel_click(self.open_panel(wid), EXIT_BUTTON)
-
-        def close_box(program, wid):
-            panel = self.open_panel(wid)
-            frame, client = session.frame_geometry(panel), session.geometry(panel)
-            # openbox's close box: the right end of the title bar.
-            session.click(client.right - 10, (frame.y + client.y) // 2)
-
-        cases = [("menu 关闭", menu_close, None, "1"),
-                 ("exit button", exit_button, None, "1"),
-                 ("close box", close_box, None, "1"),
-                 ("exit button, counted before", exit_button, "29", "30")]
+        cases = [("menu 关闭", self.leave_by_menu, None, "1"),
+                 ("exit button", self.leave_by_exit_button, None, "1"),
+                 ("close box", self.leave_by_close_box, None, "1"),
+                 ("exit button, counted before", self.leave_by_exit_button, "29", "30")]
         for label, leave, before, after in cases:
             with self.subTest(label):
                 store = session.fresh_store()

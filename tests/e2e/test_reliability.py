@@ -9,8 +9,8 @@ import time
 import unittest
 from pathlib import Path
 
-from presenter import (COMPACT_WIDTH, EXIT_BUTTON, MENU_CLOSE, MENU_RESTART, PANEL, STARTED_HEIGHT, TWIPS, UNSET_LEFT,
-                       Presenter, is_green, is_overtime)
+from presenter import (COMPACT_WIDTH, MENU_RESTART, PANEL, STARTED_HEIGHT, TWIPS, UNSET_LEFT, Presenter, is_green,
+                       is_overtime)
 from talvex_e2e import SETTINGS_FILE, Rect, TalvexTestCase, read_settings, talvex_exe, wait_until, write_settings
 
 
@@ -88,7 +88,7 @@ class ReliabilityTest(Presenter, TalvexTestCase):
                 self.assertEqual(self.panel_text(), shown)
                 wid = self.start_timing(panel)
                 session.wait_reading(wid, is_green, timeout=2.5, layout="compact")
-                self.choose(self.open_menu(program, wid), MENU_CLOSE)
+                self.leave_by_menu(program, wid)
                 self.assertEqual(program.wait(5), 0, program.log())
                 after = settings_path(store).read_bytes()
                 if not rewritable:
@@ -140,19 +140,8 @@ class ReliabilityTest(Presenter, TalvexTestCase):
             seed(store, b"[quorvy]\ntime=12\n")
             return {"file_size_limit": 0}
 
-        def menu_close(program, wid):
-            self.choose(self.open_menu(program, wid), MENU_CLOSE)
-
-        def exit_button(program, wid):
-            self.panel_click(self.open_panel(wid), EXIT_BUTTON)
-
-        def close_box(program, wid):
-            panel = self.open_panel(wid)
-            with session.xlib() as x:
-                x.ask_to_close(panel)
-
         for blocked, shown in ((folder_in_its_place, "30"), (full_disk, "12")):
-            for leave in (menu_close, exit_button, close_box):
+            for leave in (self.leave_by_menu, self.leave_by_exit_button, self.leave_by_close_box):
                 with self.subTest(store=blocked.__name__, way_out=leave.__name__):
                     store = session.fresh_store()
                     limits = blocked(store)
@@ -160,7 +149,7 @@ class ReliabilityTest(Presenter, TalvexTestCase):
                     program = self.start_talvex(config_home=store, **limits)
                     wid = session.wait_window("Form1")
                     session.wait_reading(wid, is_overtime, timeout=3)
-                    if leave is menu_close:
+                    if leave == self.leave_by_menu:
                         # The whole round first: the position and the minutes cannot be stored, and
                         # nothing stops the presenter.
                         panel = self.open_panel(wid)
