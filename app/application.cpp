@@ -1,7 +1,10 @@
 #include "app/application.h"
 
+#include "talvex_version.h"
+
 #include <QApplication>
 #include <QFont>
+#include <QIcon>
 #include <QLocale>
 #include <QStringList>
 
@@ -11,9 +14,13 @@ static void initResources() {
 
 void setUpApplication(QApplication& application) {
     initResources();
-    application.setApplicationName(QStringLiteral("talvex"));
+    // The settings store names its organisation and application itself, so the name here does not
+    // move the settings; on X11 it becomes the window class that the desktop entry matches.
+    application.setApplicationName(QString::fromLatin1(talvex_version::productName));
     application.setApplicationDisplayName(QString());
-    application.setApplicationVersion(QStringLiteral("2022.601"));
+    application.setApplicationVersion(QString::fromLatin1(talvex_version::version));
+    // The panel's icon stands for the program; each window still sets its own.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/panel_icon.png")));
     // Closing a window never ends the program; only the three exits do.
     application.setQuitOnLastWindowClosed(false);
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
