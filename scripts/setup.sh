@@ -10,7 +10,7 @@ packages=(
     xvfb xauth openbox xdotool x11-utils x11-apps imagemagick
     python3
     clang-format
-    binutils-mingw-w64-x86-64
+    dpkg-dev desktop-file-utils binutils-mingw-w64-x86-64
 )
 
 missing=()

@@ -1,5 +1,6 @@
 // Draws every picture that resources/resources.qrc embeds, so that the pictures are reviewed and
 // redrawn like code instead of being edited by hand. Usage: draw_pictures OUTPUT_DIR
+// With --panel-icon SIZE FILE it draws only the program icon at another size, for the install.
 //
 // The output is byte-for-byte the same on every run: nothing depends on the clock, the screen or
 // the locale, and the resolution stored in the files is set explicitly.
@@ -414,11 +415,17 @@ void writeTimerIcon(const QDir& out) {
     writeImage(toIndexed(image, keys, 16), out.filePath(QStringLiteral("timer_icon.png")), "png");
 }
 
-// Icon of the control panel and of the executable: three overlapping shapes on a white tile.
-void writePanelIcon(const QDir& out) {
-    QImage image = newImage(48, 48, QImage::Format_ARGB32_Premultiplied, QColor(0, 0, 0, 0));
+// Icon of the control panel and of the executable: three overlapping shapes on a white tile. It is
+// designed on a 48-pixel grid; other sizes (the desktop's icon theme) are the same drawing scaled.
+constexpr int kPanelIconSize = 48;
+
+QImage drawPanelIcon(int size) {
+    QImage image = newImage(size, size, QImage::Format_ARGB32_Premultiplied, QColor(0, 0, 0, 0));
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
+    if (size != kPanelIconSize) {
+        painter.scale(qreal(size) / kPanelIconSize, qreal(size) / kPanelIconSize);
+    }
 
     const QRectF tile(4.5, 3.5, 37, 37);
 
@@ -453,7 +460,11 @@ void writePanelIcon(const QDir& out) {
     painter.setBrush(violetFill);
     painter.drawPolygon(QPolygonF{{QPointF(25, 12), QPointF(34, 29), QPointF(16, 29)}});
     painter.end();
+    return image;
+}
 
+void writePanelIcon(const QDir& out) {
+    const QImage image = drawPanelIcon(kPanelIconSize);
     writeImage(toIndexed(image, {}, 256), out.filePath(QStringLiteral("panel_icon.png")), "png");
 
     // The Windows executable icon; it keeps full alpha since the icon format allows it.
@@ -604,11 +615,21 @@ int main(int argc, char** argv) {
     // Needed for the image format plugins (jpeg, ico); no display is used.
     QCoreApplication app(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
-    if (arguments.size() != 2) {
-        err() << "usage: draw_pictures OUTPUT_DIR\n";
+    const bool iconOnly = arguments.size() == 4 && arguments.at(1) == QStringLiteral("--panel-icon");
+    if (arguments.size() != 2 && !iconOnly) {
+        err() << "usage: draw_pictures OUTPUT_DIR\n"
+                 "       draw_pictures --panel-icon SIZE FILE.png\n";
         return 2;
     }
     try {
+        if (iconOnly) {
+            // The icon theme of an installed program wants the icon at sizes the panel never shows.
+            bool ok = false;
+            const int size = arguments.at(2).toInt(&ok);
+            ensure(ok && size >= 16 && size <= 1024, QStringLiteral("bad icon size %1").arg(arguments.at(2)));
+            writeImage(drawPanelIcon(size).convertToFormat(QImage::Format_ARGB32), arguments.at(3), "png");
+            return 0;
+        }
         const QDir out(arguments.at(1));
         ensure(QDir().mkpath(out.path()), QStringLiteral("cannot create %1").arg(out.path()));
         writeDigits(out);
