@@ -66,8 +66,10 @@ Form1::Form1() {
     buildPictureSet(*this, Image3, "magenta", magentaLefts, 4080);
     buildPictureSet(*this, Image4, "green", greenLefts, 5880);
 
+    // One event at a time, each placed against the wall clock by the one before (Timer1_Timer).
     Timer1 = new QTimer(this);
-    Timer1->setInterval(100);
+    Timer1->setTimerType(Qt::PreciseTimer);
+    Timer1->setSingleShot(true);
 
     Text1 = new TextBox(this, QStringLiteral("Text1"));
     placeInTwips(*Text1, 5580, 1320, 795, 375);
@@ -110,8 +112,10 @@ Form1::Form1() {
     // The face is the only handle the presenter has: a drag with the left button moves the window.
     new WindowDrag(*Label2);
 
-    // The clock runs from the moment the window is loaded, shown or not.
-    Timer1->start();
+    // The clock runs from the moment the window is loaded, shown or not. Its first event comes as soon as
+    // the event loop runs, so the strip is first painted with its first second rather than the design
+    // pictures.
+    Timer1->start(0);
 }
 
 void Form1::Form_Load() {
@@ -119,7 +123,11 @@ void Form1::Form_Load() {
 }
 
 void Form1::Timer1_Timer() {
-    unhandled([&] { Text1->setText(QString::fromStdString(clock_source::current().timeOfDay())); });
+    unhandled([&] {
+        const WallTime now = clock_source::current().now();
+        Timer1->start(tick::nextEventDelay(now.millisecond));
+        Text1->setText(QString::fromStdString(now.timeOfDay));
+    });
 }
 
 // The one-second tick: raised only when the wall-clock text really changes, so it follows the wall-clock

@@ -8,9 +8,11 @@ namespace {
 
 class SystemClock final : public Clock {
 public:
-    std::string timeOfDay() const override {
-        const QTime now = QTime::currentTime();
-        return tick::clockText(now.hour(), now.minute(), now.second());
+    std::string timeOfDay() const override { return now().timeOfDay; }
+    // One read of the local time; it follows a change of the system's clock or zone at once.
+    WallTime now() const override {
+        const QTime time = QTime::currentTime();
+        return {tick::clockText(time.hour(), time.minute(), time.second()), time.msec()};
     }
 };
 

@@ -49,4 +49,12 @@ std::string clockText(int hours, int minutes, int seconds) {
     return twoDigits(hours, minutes, seconds);
 }
 
+int nextEventDelay(int millisecond) {
+    if (millisecond < 0)
+        return eventPeriod;
+    // How far this event lies past its mark; a late event shortens the wait, so lateness never adds up.
+    const int pastMark = (millisecond % eventPeriod - eventLead + eventPeriod) % eventPeriod;
+    return eventPeriod - pastMark;
+}
+
 } // namespace tick

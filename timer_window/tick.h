@@ -30,4 +30,14 @@ std::array<std::int16_t, 6> digitsOfCaption(std::string_view caption);
 // The wall-clock text written into the second detector ten times a second.
 std::string clockText(int hours, int minutes, int seconds);
 
+// The second detector's events come every `eventPeriod` ms, each `eventLead` ms past a mark of the wall
+// clock's period, so the first event after a second's change follows it by about a millisecond.
+inline constexpr int eventPeriod = 100;
+inline constexpr int eventLead = 1;
+
+// Milliseconds from an event at `millisecond` (0 to 999) of the wall clock's second to the next event:
+// 1 to 100, whatever the lateness of this one. A clock that cannot tell the millisecond (-1) keeps the
+// plain period.
+int nextEventDelay(int millisecond);
+
 } // namespace tick

@@ -84,4 +84,34 @@ TEST(ClockText, TwoDigitsEach) {
     EXPECT_EQ(tick::clockText(23, 59, 59), "23:59:59");
 }
 
+TEST(NextEventDelay, LandsJustPastTheNextMark) {
+    const struct {
+        int millisecond;
+        int delay;
+    } rows[] = {
+        {1, 100},             // on time: one full period
+        {2, 99},              // a millisecond late: the lateness is taken off the wait
+        {57, 44},             // very late: still the next mark, not a period from now
+        {99, 2},              // just before a mark
+        {0, 1},               // on a mark itself: the event just past it is a millisecond away
+        {100, 1},             // the same within the second
+        {101, 100}, {999, 2}, // just before the second changes: the next event is the first of the new second
+        {-1, 100},            // a clock that cannot tell the millisecond keeps the plain period
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.millisecond);
+        EXPECT_EQ(tick::nextEventDelay(row.millisecond), row.delay);
+    }
+}
+
+TEST(NextEventDelay, EveryMillisecondOfTheSecondLandsOneMillisecondPastAMark) {
+    for (int ms = 0; ms < 1000; ++ms) {
+        const int delay = tick::nextEventDelay(ms);
+        SCOPED_TRACE(ms);
+        EXPECT_GE(delay, 1);
+        EXPECT_LE(delay, tick::eventPeriod);
+        EXPECT_EQ((ms + delay) % tick::eventPeriod, tick::eventLead);
+    }
+}
+
 } // namespace

@@ -63,8 +63,9 @@ private Q_SLOTS:
         // Before the first tick the strip reads 22:22:22 in magenta.
         for (ImageControl* slot : form.Image1)
             QCOMPARE(slot->picture().toImage(), form.Image3[2]->picture().toImage());
+        // The first event is due at once; each event then places the next (see tst_clock_phase).
         QVERIFY(form.Timer1->isActive());
-        QCOMPARE(form.Timer1->interval(), 100);
+        QCOMPARE(form.Timer1->interval(), 0);
     }
 
     void tenTimerEventsInOneSecondCountOnce() {
