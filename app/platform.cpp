@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QMessageBox>
 #include <QString>
@@ -13,6 +14,7 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -43,27 +45,46 @@ void addFlags(QWidget& window, Qt::WindowFlags flags) {
         window.show();
 }
 
-// Raises an unmanaged window again and again. Out of the window manager's hands the strip is no longer
-// pushed under a focused full-screen window, but another unmanaged window (some slide shows are) or a
-// manager that restacks everything can still cover it. Raising never takes the keyboard focus.
+// Raises an unmanaged window whenever another top-level window is mapped or restacked. Out of the
+// window manager's hands the strip is no longer pushed under a focused full-screen window, but another
+// unmanaged window (some slide shows are) or a manager that restacks everything can still cover it.
+// Raising never takes the keyboard focus. Raises are spaced out, so that two programs that both keep
+// themselves on top take turns instead of fighting at full speed, and a slow check stands in for any
+// change that brought no event.
 class KeepOnTop final : public QObject {
 public:
     explicit KeepOnTop(QWidget& window) : QObject(&window), window_(window) {
         setObjectName(name());
-        timer_.setInterval(250);
-        connect(&timer_, &QTimer::timeout, this, [this] {
-            // An open popup menu stays in front, or the strip would cover the menu it opened.
-            if (window_.isVisible() && !QApplication::activePopupWidget())
-                window_.raise();
+        pending_.setSingleShot(true);
+        connect(&pending_, &QTimer::timeout, this, [this] { raise(); });
+        fallback_.setInterval(2000);
+        connect(&fallback_, &QTimer::timeout, this, [this] { raise(); });
+        fallback_.start();
+        x11::watchStacking(*this, [this](unsigned long changed) {
+            if (changed != window_.internalWinId() && !pending_.isActive())
+                pending_.start(std::max<qint64>(0, spacing - sinceRaise_.elapsed()));
         });
-        timer_.start();
+        sinceRaise_.start();
     }
 
     static QString name() { return QStringLiteral("talvex-keep-on-top"); }
 
 private:
+    static constexpr qint64 spacing = 250; // ms between two raises at the most
+
+    void raise() {
+        // An open popup menu stays in front, or the strip would cover the menu it opened.
+        if (window_.isVisible() && !QApplication::activePopupWidget())
+            window_.raise();
+        // Qt sends the request with its next drawing, which may be a second away.
+        x11::flush();
+        sinceRaise_.restart();
+    }
+
     QWidget& window_;
-    QTimer timer_;
+    QTimer pending_;
+    QTimer fallback_;
+    QElapsedTimer sinceRaise_;
 };
 
 // Sets the skip-taskbar state each time the window is about to be mapped: the window manager drops

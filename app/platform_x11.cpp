@@ -1,6 +1,9 @@
 #include "app/platform_x11.h"
 
+#include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QWidget>
 
 #include <xcb/xcb.h>
@@ -30,6 +33,81 @@ xcb_atom_t atom(xcb_connection_t* c, const char* name) {
     return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
 }
 
+// Hears the root window's structure events, which the server sends for every top-level window: a
+// window mapped, moved, resized or restacked. Qt asks for none of them, so the mask is widened once.
+class StackingFilter final : public QAbstractNativeEventFilter {
+public:
+    struct Watcher {
+        QPointer<QObject> owner;
+        std::function<void(unsigned long)> changed;
+    };
+
+    static StackingFilter& instance(xcb_connection_t* c) {
+        static StackingFilter* filter = [c] {
+            auto* created = new StackingFilter;
+            QCoreApplication::instance()->installNativeEventFilter(created);
+            const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+            const std::unique_ptr<xcb_get_window_attributes_reply_t, FreeDeleter> attributes(
+                xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, root), nullptr));
+            // Other clients' masks are their own; this keeps whatever Qt selected on the root for itself.
+            const std::uint32_t mask =
+                (attributes ? attributes->your_event_mask : 0) | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+            xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, &mask);
+            xcb_flush(c);
+            created->root_ = root;
+            return created;
+        }();
+        return *filter;
+    }
+
+    void add(QObject& owner, std::function<void(unsigned long)> changed) {
+        watchers_.push_back({&owner, std::move(changed)});
+    }
+
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+        if (type != "xcb_generic_event_t")
+            return false;
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        xcb_window_t window = XCB_WINDOW_NONE;
+        switch (event->response_type & 0x7f) {
+        case XCB_CONFIGURE_NOTIFY: {
+            const auto* configure = reinterpret_cast<const xcb_configure_notify_event_t*>(event);
+            if (configure->event == root_)
+                window = configure->window;
+            break;
+        }
+        case XCB_MAP_NOTIFY: {
+            const auto* map = reinterpret_cast<const xcb_map_notify_event_t*>(event);
+            if (map->event == root_)
+                window = map->window;
+            break;
+        }
+        case XCB_CIRCULATE_NOTIFY: {
+            const auto* circulate = reinterpret_cast<const xcb_circulate_notify_event_t*>(event);
+            if (circulate->event == root_)
+                window = circulate->window;
+            break;
+        }
+        default:
+            break;
+        }
+        if (window == XCB_WINDOW_NONE)
+            return false;
+        std::erase_if(watchers_, [](const Watcher& watcher) { return watcher.owner.isNull(); });
+        // A copy: a callback may add a watcher.
+        const std::vector<Watcher> watchers = watchers_;
+        for (const Watcher& watcher : watchers) {
+            if (!watcher.owner.isNull())
+                watcher.changed(window);
+        }
+        return false; // Qt goes on with the event as usual
+    }
+
+private:
+    xcb_window_t root_ = XCB_WINDOW_NONE;
+    std::vector<Watcher> watchers_;
+};
+
 } // namespace
 
 bool isActive() {
@@ -57,6 +135,16 @@ void addSkipTaskbarState(QWidget& window) {
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, state, XCB_ATOM_ATOM, 32,
                         static_cast<std::uint32_t>(atoms.size()), atoms.data());
     xcb_flush(c);
+}
+
+void flush() {
+    if (xcb_connection_t* c = connection())
+        xcb_flush(c);
+}
+
+void watchStacking(QObject& owner, std::function<void(unsigned long window)> changed) {
+    if (xcb_connection_t* c = connection())
+        StackingFilter::instance(c).add(owner, std::move(changed));
 }
 
 } // namespace platform::x11

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <functional>
+
+class QObject;
 class QWidget;
 
 // The few X11 window properties Qt has no call for. Each does nothing on another window system.
@@ -9,5 +12,12 @@ bool isActive();
 
 // Adds skip-taskbar and skip-pager to the window's state; only takes effect before the window is mapped.
 void addSkipTaskbarState(QWidget& window);
+
+// Sends what is waiting to the server now.
+void flush();
+
+// Calls `changed` whenever any program maps or restacks a top-level window, for as long as `owner`
+// lives, with the id of that window. Does nothing on another window system.
+void watchStacking(QObject& owner, std::function<void(unsigned long window)> changed);
 
 } // namespace platform::x11

@@ -7,5 +7,7 @@ bool isActive() {
     return false;
 }
 void addSkipTaskbarState(QWidget&) {}
+void flush() {}
+void watchStacking(QObject&, std::function<void(unsigned long)>) {}
 
 } // namespace platform::x11

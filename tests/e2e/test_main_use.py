@@ -199,7 +199,7 @@ class MainUseTest(Presenter, TalvexTestCase):
         with session.xlib() as x:
             cover = x.cover(Rect(0, 0, *session.size[:2]), cover_colour)
             try:
-                wait_until(lambda: session.stacked_above(wid, cover), 2,
+                wait_until(lambda: session.stacked_above(wid, cover), 1,
                            message="the strip to come back above a full-screen window mapped over it")
             except AssertionError:
                 self.snapshot("still-covered")  # the failure screenshot comes after the cover is gone
