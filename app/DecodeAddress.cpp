@@ -7,18 +7,15 @@ namespace Module1 {
 namespace {
 
 int fieldNumber(std::string_view field) {
-    if (field.empty() || field.size() > 5)
-        throw field.size() > 5 && field.find_first_not_of("0123456789") == std::string_view::npos
-            ? RuntimeError::overflow()
-            : RuntimeError::typeMismatch();
+    if (field.empty() || field.find_first_not_of("0123456789") != std::string_view::npos)
+        throw RuntimeError::typeMismatch();
     int number = 0;
     for (const char c : field) {
-        if (c < '0' || c > '9')
-            throw RuntimeError::typeMismatch();
         number = number * 10 + (c - '0');
+        // Checked on every digit: leading zeros add nothing, and a long field cannot wrap the number.
+        if (number > 32767)
+            throw RuntimeError::overflow();
     }
-    if (number > 32767)
-        throw RuntimeError::overflow();
     return number;
 }
 
