@@ -11,6 +11,7 @@ packages=(
     python3
     clang-format
     dpkg-dev desktop-file-utils binutils-mingw-w64-x86-64
+    clang libclang-rt-14-dev
 )
 
 missing=()

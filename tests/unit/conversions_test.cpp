@@ -62,6 +62,8 @@ TEST(NumberOfText, ReadsDecimalNumbers) {
         {"123456789012345678901234567890", 1.2345678901234568e29},
         {"0.1", 0.1},
         {"2.2250738585072014E-308", 2.2250738585072014e-308},
+        // The text of the smallest subnormal reads back as that number, not as 0.
+        {"4.94065645841247E-324", std::numeric_limits<double>::denorm_min()},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("text \"" + c.text + "\"");
@@ -120,6 +122,8 @@ TEST(NumberOfText, ThrowsOverflowBeyondTheRange) {
         "1E400",
         "-1E400",
         "1.8E308",
+        // The text of the largest double: rounded to 15 digits it lies just beyond the range.
+        "1.79769313486232E+308",
         "1D99999999999999999999999",
         std::string(400, '9'),
         "&H100000000",
