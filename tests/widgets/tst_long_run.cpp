@@ -12,10 +12,13 @@
 #include <QTest>
 #include <QTimer>
 
-#include <unistd.h>
-
 #include <array>
 #include <cstdio>
+#include <string>
+
+#ifdef Q_OS_LINUX
+#include <unistd.h>
+#endif
 
 // Under AddressSanitizer freed memory is held back in quarantine, so the resident size says nothing there;
 // LeakSanitizer checks that build at exit instead.
@@ -37,6 +40,7 @@ struct Footprint {
 };
 
 long long residentBytes() {
+#ifdef Q_OS_LINUX
     QFile statm(QStringLiteral("/proc/self/statm"));
     if (!statm.open(QIODevice::ReadOnly))
         return -1;
@@ -44,13 +48,16 @@ long long residentBytes() {
     if (fields.size() < 2)
         return -1;
     return fields[1].toLongLong() * sysconf(_SC_PAGESIZE);
+#else
+    return -1;
+#endif
 }
 
 Footprint footprint() {
     return {QApplication::allWidgets().size(), QApplication::topLevelWidgets().size(), residentBytes()};
 }
 
-// A window left behind per cycle is some 35 widgets and far more than this many bytes each time;
+// A window left behind per cycle is some 35 widgets, about 40 KiB, so hundreds of MiB over 9,000 cycles;
 // the slack is for the allocator's own bookkeeping, which settles early.
 constexpr long long kResidentSlack = 8 * 1024 * 1024;
 
@@ -115,6 +122,7 @@ private Q_SLOTS:
     void anHourOfTicks() {
         TestEnvironment env;
         Form1& form = Module1::form1();
+        QTest::ignoreMessage(QtWarningMsg, "This plugin does not support raise()");
         form.show();
         Module1::CountSeconds = 1800;
         QElapsedTimer elapsed;
