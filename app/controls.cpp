@@ -98,6 +98,10 @@ void TwipsWindow::setHeight(double value) {
 ImageControl::ImageControl(QWidget* parent, bool stretch) : QWidget(parent), stretch_(stretch) {}
 
 void ImageControl::setPicture(const QPixmap& picture) {
+    // The strip sets all its pictures every second, though most digits stay the same: only a changed
+    // picture is drawn again, so a tick repaints one or two digits, not the whole strip.
+    if (picture.cacheKey() == picture_.cacheKey() && !picture_.isNull())
+        return;
     picture_ = picture;
     if (!stretch_ && !picture_.isNull())
         resize(picture_.deviceIndependentSize().toSize());
