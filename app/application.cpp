@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
+#include <QImageReader>
 #include <QLocale>
+#include <QPixmap>
 #include <QStringList>
 
 static void initResources() {
@@ -20,7 +22,7 @@ void setUpApplication(QApplication& application) {
     application.setApplicationDisplayName(QString());
     application.setApplicationVersion(QString::fromLatin1(talvex_version::version));
     // The panel's icon stands for the program; each window still sets its own.
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/panel_icon.png")));
+    QApplication::setWindowIcon(QIcon(pngPicture(QStringLiteral(":/panel_icon.png"))));
     // Closing a window never ends the program; only the three exits do.
     application.setQuitOnLastWindowClosed(false);
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
@@ -34,4 +36,11 @@ void setUpApplication(QApplication& application) {
                            QStringLiteral("PingFang SC")};
     QFont::insertSubstitutions(QStringLiteral("宋体"), serif);
     QFont::insertSubstitutions(QStringLiteral("微软雅黑"), sans);
+}
+
+QPixmap pngPicture(const QString& resource) {
+    QImageReader reader(resource, "png");
+    // With detection on, the plugins are asked before the built-in PNG reader, even for a named format.
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
 }

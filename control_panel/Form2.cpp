@@ -2,6 +2,7 @@
 
 #include "app/DecodeAddress.h"
 #include "app/Module1.h"
+#include "app/application.h"
 #include "app/error_guard.h"
 #include "app/platform.h"
 #include "app/twips.h"
@@ -12,6 +13,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
+#include <QIcon>
 #include <QMenu>
 #include <QScreen>
 #include <QTimer>
@@ -36,7 +39,7 @@ LabelControl* linkLabel(QWidget& panel, const QString& caption, double top, cons
     placeInTwips(*label, 120, top, 1440, 255);
     label->setFont(captionFont());
     label->setForeColor(colour);
-    label->setCursor(QCursor(QPixmap(QStringLiteral(":/hand_cursor.png")), 12, 1));
+    label->setCursor(QCursor(pngPicture(QStringLiteral(":/hand_cursor.png")), 12, 1));
     return label;
 }
 
@@ -61,7 +64,7 @@ std::vector<start_step::Area> screenAreas() {
 Form2::Form2() {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Talvex V3.0"));
-    setWindowIcon(QIcon(QStringLiteral(":/panel_icon.png")));
+    setWindowIcon(QIcon(pngPicture(QStringLiteral(":/panel_icon.png"))));
     // A fixed dialog: caption and close box only, not resizable.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);

@@ -1,6 +1,7 @@
 #include "timer_window/Form1.h"
 
 #include "app/Module1.h"
+#include "app/application.h"
 #include "app/error_guard.h"
 #include "app/platform.h"
 #include "app/twips.h"
@@ -45,7 +46,7 @@ void buildPictureSet(QWidget& window, std::array<ImageControl*, 11>& set, const 
 Form1::Form1() {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
-    setWindowIcon(QIcon(QStringLiteral(":/timer_icon.png")));
+    setWindowIcon(QIcon(pngPicture(QStringLiteral(":/timer_icon.png"))));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     platform::skipTaskbar(*this);
     setAutoFillBackground(true);

@@ -29,6 +29,7 @@ private Q_SLOTS:
         QVERIFY(form.windowFlags().testFlag(Qt::FramelessWindowHint));
         QVERIFY(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QCOMPARE(form.windowTitle(), QStringLiteral("Form1"));
+        QCOMPARE(form.windowIcon().availableSizes(), QList<QSize>{QSize(32, 32)});
         QCOMPARE(form.palette().color(QPalette::Window), QColor(Qt::black));
 
         // The slots tile the strip: the last digit ends at the strip's right edge.

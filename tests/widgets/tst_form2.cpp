@@ -55,6 +55,14 @@ private Q_SLOTS:
         QVERIFY(panel.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QVERIFY(!panel.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
         QVERIFY(!panel.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+        // The icons and the hand cursor are read from the compiled-in pictures at their own sizes.
+        QCOMPARE(panel.windowIcon().availableSizes(), QList<QSize>{QSize(48, 48)});
+        QCOMPARE(QApplication::windowIcon().availableSizes(), QList<QSize>{QSize(48, 48)});
+        for (const LabelControl* link : {panel.Label7, panel.Label3}) {
+            QCOMPARE(link->cursor().shape(), Qt::BitmapCursor);
+            QCOMPARE(link->cursor().pixmap().size(), QSize(32, 32));
+            QCOMPARE(link->cursor().hotSpot(), QPoint(12, 1));
+        }
 
         // The captions fit the widths they were designed for in the substitute CJK font.
         const QFontMetrics captions(panel.Label1[0]->font());
