@@ -3,7 +3,6 @@
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QPointer>
 #include <QWidget>
 
 #include <xcb/xcb.h>
@@ -33,35 +32,27 @@ xcb_atom_t atom(xcb_connection_t* c, const char* name) {
     return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
 }
 
-// Hears the root window's structure events, which the server sends for every top-level window: a
-// window mapped, moved, resized or restacked. Qt asks for none of them, so the mask is widened once.
-class StackingFilter final : public QAbstractNativeEventFilter {
+// Asks the server once for the root window's structure events, which it sends for every top-level
+// window mapped, moved, resized or restacked. Qt asks for none of them; whatever it selected on the root
+// for itself is kept.
+xcb_window_t selectRootStructureEvents(xcb_connection_t* c) {
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    const std::unique_ptr<xcb_get_window_attributes_reply_t, FreeDeleter> attributes(
+        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, root), nullptr));
+    const std::uint32_t mask =
+        (attributes ? attributes->your_event_mask : 0) | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(c);
+    return root;
+}
+
+// Reports the top-level window of each root structure event. A child of its owner, so it stops with it;
+// a native event filter takes itself out of the application when it is destroyed.
+class StackingWatcher final : public QObject, public QAbstractNativeEventFilter {
 public:
-    struct Watcher {
-        QPointer<QObject> owner;
-        std::function<void(unsigned long)> changed;
-    };
-
-    static StackingFilter& instance(xcb_connection_t* c) {
-        static StackingFilter* filter = [c] {
-            auto* created = new StackingFilter;
-            QCoreApplication::instance()->installNativeEventFilter(created);
-            const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-            const std::unique_ptr<xcb_get_window_attributes_reply_t, FreeDeleter> attributes(
-                xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, root), nullptr));
-            // Other clients' masks are their own; this keeps whatever Qt selected on the root for itself.
-            const std::uint32_t mask =
-                (attributes ? attributes->your_event_mask : 0) | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-            xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, &mask);
-            xcb_flush(c);
-            created->root_ = root;
-            return created;
-        }();
-        return *filter;
-    }
-
-    void add(QObject& owner, std::function<void(unsigned long)> changed) {
-        watchers_.push_back({&owner, std::move(changed)});
+    StackingWatcher(QObject& owner, xcb_window_t root, std::function<void(unsigned long)> changed)
+        : QObject(&owner), root_(root), changed_(std::move(changed)) {
+        QCoreApplication::instance()->installNativeEventFilter(this);
     }
 
     bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
@@ -91,21 +82,14 @@ public:
         default:
             break;
         }
-        if (window == XCB_WINDOW_NONE)
-            return false;
-        std::erase_if(watchers_, [](const Watcher& watcher) { return watcher.owner.isNull(); });
-        // A copy: a callback may add a watcher.
-        const std::vector<Watcher> watchers = watchers_;
-        for (const Watcher& watcher : watchers) {
-            if (!watcher.owner.isNull())
-                watcher.changed(window);
-        }
+        if (window != XCB_WINDOW_NONE)
+            changed_(window);
         return false; // Qt goes on with the event as usual
     }
 
 private:
-    xcb_window_t root_ = XCB_WINDOW_NONE;
-    std::vector<Watcher> watchers_;
+    xcb_window_t root_;
+    std::function<void(unsigned long)> changed_;
 };
 
 } // namespace
@@ -143,8 +127,11 @@ void flush() {
 }
 
 void watchStacking(QObject& owner, std::function<void(unsigned long window)> changed) {
-    if (xcb_connection_t* c = connection())
-        StackingFilter::instance(c).add(owner, std::move(changed));
+    xcb_connection_t* c = connection();
+    if (!c)
+        return;
+    static const xcb_window_t root = selectRootStructureEvents(c);
+    new StackingWatcher(owner, root, std::move(changed));
 }
 
 } // namespace platform::x11
