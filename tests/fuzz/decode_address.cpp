@@ -13,10 +13,6 @@
 
 namespace {
 
-constexpr int kInvalidCall = 5;
-constexpr int kOverflow = 6;
-constexpr int kTypeMismatch = 13;
-
 struct Expected {
     int error = 0;
     std::string text;

@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr int kOverflow = 6;
-
 // The text as the C library would read it, or nothing when it holds a character whose meaning differs
 // between the two readers (the skipped blanks aside).
 bool asStrtodText(std::string_view text, std::string& out) {

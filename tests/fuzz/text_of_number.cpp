@@ -19,8 +19,6 @@
 
 namespace {
 
-constexpr int kOverflow = 6;
-
 // printf's %G has the same rule as the conversions: the exponent form from the given number of digits
 // on, or below 1E-4, without trailing zeros.
 std::string printfText(double value, int digits) {

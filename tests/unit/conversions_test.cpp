@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr int kOverflow = 6;
-
 struct TextCase {
     std::string text;
     double expected;

@@ -19,12 +19,7 @@ public:
     WallTime now() const override { return reading; }
 
     // Sets the clock to `ms` milliseconds after midnight.
-    void setMilliseconds(long long ms) {
-        const long long seconds = ms / 1000;
-        reading = {tick::clockText(static_cast<int>(seconds / 3600 % 24), static_cast<int>(seconds / 60 % 60),
-                                   static_cast<int>(seconds % 60)),
-                   static_cast<int>(ms % 1000)};
-    }
+    void setMilliseconds(long long ms) { reading = {clockTextAt(ms / 1000), static_cast<int>(ms % 1000)}; }
 
     WallTime reading{"10:00:00", 1};
 };

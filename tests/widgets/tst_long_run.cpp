@@ -4,7 +4,6 @@
 
 #include "app/Module1.h"
 #include "timer_window/Form1.h"
-#include "timer_window/tick.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -14,7 +13,6 @@
 
 #include <array>
 #include <cstdio>
-#include <string>
 
 #ifdef Q_OS_LINUX
 #include <unistd.h>
@@ -74,12 +72,6 @@ void expectNoGrowth(const Footprint& early, const Footprint& late) {
 #endif
 }
 
-// Seconds after midnight as the wall clock writes them.
-std::string clockAt(int seconds) {
-    seconds = ((seconds % 86400) + 86400) % 86400;
-    return tick::clockText(seconds / 3600, seconds / 60 % 60, seconds % 60);
-}
-
 } // namespace
 
 class TestLongRun final : public QObject {
@@ -100,7 +92,7 @@ private Q_SLOTS:
             // platform says once a show that it cannot raise a window.
             QTest::ignoreMessage(QtWarningMsg, "This plugin does not support raise()");
             form.show();
-            env.clock.time = clockAt(cycle);
+            env.clock.time = clockTextAt(cycle);
             fireTimer(form.Timer1);
             unloadAllWindows();
             // The events a load posts (polish, layout, paint) are taken by the event loop in the program;
@@ -138,7 +130,7 @@ private Q_SLOTS:
                 offset -= 3600;
             if (second == 2400)
                 offset += 3 * 3600;
-            env.clock.time = clockAt(start + second + offset);
+            env.clock.time = clockTextAt(start + second + offset);
             for (int event = 0; event < 10; ++event)
                 fireTimer(form.Timer1);
             QCOMPARE(Module1::CountSeconds, 1799.0 - second);
