@@ -60,8 +60,10 @@ void checkSingle(double value) {
     std::string text;
     const int error = errorNumberOf([&] { text = conv::textOfSingle(value); });
     if (!std::isfinite(value) || std::fabs(value) > FLT_MAX) {
-        // Just above the largest single the value still rounds down to it; any further is an overflow.
-        fuzz::require(error == kOverflow || (error == 0 && text == printfText(FLT_MAX, 7)),
+        // Just beyond the largest single, on either side of zero, the value still rounds to it; any
+        // further is an overflow.
+        fuzz::require(error == kOverflow ||
+                          (error == 0 && text == printfText(std::copysign(double{FLT_MAX}, value), 7)),
                       "beyond the single range: the overflow error or the largest single");
         return;
     }

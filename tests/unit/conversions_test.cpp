@@ -225,6 +225,8 @@ TEST(TextOfSingle, WritesAtMostSevenDigits) {
         {-1e-50, "0"}, // becomes -0 as a single
         {kLargestSingle, "3.402823E+38"},
         {kLargestSingle + 0x1p102, "3.402823E+38"}, // still rounds down to the largest single
+        {-kLargestSingle, "-3.402823E+38"},
+        {-(kLargestSingle + 0x1p102), "-3.402823E+38"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("expected " + c.expected);
@@ -237,6 +239,7 @@ TEST(TextOfSingle, ThrowsOverflowWhenNotASingle) {
         1e39,
         -1e39,
         kLargestSingle + 0x1p103,
+        -(kLargestSingle + 0x1p103),
         std::numeric_limits<double>::infinity(),
         std::numeric_limits<double>::quiet_NaN(),
     };
