@@ -61,24 +61,15 @@ public:
         const auto* event = static_cast<const xcb_generic_event_t*>(message);
         xcb_window_t window = XCB_WINDOW_NONE;
         switch (event->response_type & 0x7f) {
-        case XCB_CONFIGURE_NOTIFY: {
-            const auto* configure = reinterpret_cast<const xcb_configure_notify_event_t*>(event);
-            if (configure->event == root_)
-                window = configure->window;
+        case XCB_CONFIGURE_NOTIFY:
+            window = topLevelOf<xcb_configure_notify_event_t>(event);
             break;
-        }
-        case XCB_MAP_NOTIFY: {
-            const auto* map = reinterpret_cast<const xcb_map_notify_event_t*>(event);
-            if (map->event == root_)
-                window = map->window;
+        case XCB_MAP_NOTIFY:
+            window = topLevelOf<xcb_map_notify_event_t>(event);
             break;
-        }
-        case XCB_CIRCULATE_NOTIFY: {
-            const auto* circulate = reinterpret_cast<const xcb_circulate_notify_event_t*>(event);
-            if (circulate->event == root_)
-                window = circulate->window;
+        case XCB_CIRCULATE_NOTIFY:
+            window = topLevelOf<xcb_circulate_notify_event_t>(event);
             break;
-        }
         default:
             break;
         }
@@ -88,6 +79,12 @@ public:
     }
 
 private:
+    // The window a structure event is about, when the event reports a child of the root.
+    template <class Event> xcb_window_t topLevelOf(const xcb_generic_event_t* event) const {
+        const auto* notify = reinterpret_cast<const Event*>(event);
+        return notify->event == root_ ? notify->window : xcb_window_t{XCB_WINDOW_NONE};
+    }
+
     xcb_window_t root_;
     std::function<void(unsigned long)> changed_;
 };

@@ -3,7 +3,6 @@
 #include "app/Module1.h"
 #include "app/application.h"
 #include "app/platform.h"
-#include "timer_window/tick.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -47,12 +46,6 @@ QString TestEnvironment::settingsFile() const {
 
 void setUpTestApplication() {
     setUpApplication(*qobject_cast<QApplication*>(QCoreApplication::instance()));
-}
-
-std::string clockTextAt(long long seconds) {
-    constexpr long long day = 86400;
-    const auto inDay = static_cast<int>((seconds % day + day) % day);
-    return tick::clockText(inDay / 3600, inDay / 60 % 60, inDay % 60);
 }
 
 void fireTimer(QTimer* timer) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/runtime_error.h"
+#include "clock_text.h"
 #include "timer_window/clock.h"
 
 #include <QImage>
@@ -19,9 +20,6 @@ void setUpTestApplication();
 
 // One timeout of a window's timer, without waiting for real time.
 void fireTimer(QTimer* timer);
-
-// The wall-clock text `seconds` after midnight; any number of days before or after wraps into the day.
-std::string clockTextAt(long long seconds);
 
 // A wall clock the test sets and steps by hand.
 class ManualClock final : public Clock {
