@@ -12,6 +12,10 @@ packages=(
     clang-format
     dpkg-dev desktop-file-utils binutils-mingw-w64-x86-64
     clang libclang-rt-14-dev
+    lintian appstream
+    g++-mingw-w64-x86-64 wine64
+    sway xwayland grim foot qt6-wayland
+    fluxbox i3-wm x11-xserver-utils
 )
 
 missing=()
