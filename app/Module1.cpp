@@ -6,6 +6,8 @@
 #include "settings/setting_rules.h"
 #include "settings/settings_store.h"
 #include "timer_window/Form1.h"
+#include "timer_window/desktop.h"
+#include "timer_window/placement.h"
 
 #include <QTimer>
 
@@ -52,6 +54,18 @@ bool form2Loaded() {
 }
 void unloadForm2() {
     form2Slot().unload();
+}
+
+void showTimerAtStart() {
+    Form1& timer = form1();
+    // A store that cannot be read leaves the strip at its design place: it must start regardless.
+    resumeNext([&] {
+        const std::string left = settings_store::read(setting_rules::left);
+        const std::string top = settings_store::read(setting_rules::top);
+        if (placement::hasStoredPlace(left, top))
+            desktop::placeReachably(timer, placement::storedPlace(left, top), timer.Height());
+    });
+    timer.show();
 }
 
 void resetToPreset() {

@@ -24,6 +24,11 @@ bool form2Loaded();
 // Drops the control panel without its unload handler; only the tests need this.
 void unloadForm2();
 
+// The start of the program: the timer window is loaded and shown, at the place stored by the last
+// double click or 重新计时 when there is one and someone could reach it there, at its design place
+// otherwise; then the first double click stores where the presenter sees it.
+void showTimerAtStart();
+
 // The three resets (a click on the timer, the menu's 刷新): the count starts again from the preset.
 // Nothing is redrawn; the next second shows it.
 void resetToPreset();

@@ -203,10 +203,15 @@ double numberOfText(std::string_view text) {
     return decimalNumber(kept);
 }
 
-std::int16_t wholeNumber(double value) {
+namespace {
+
+// The nearest whole number, halves to the even neighbour, when it lies in [lowest, highest].
+template <class Whole> Whole roundedInto(double value) {
+    constexpr double lowest = static_cast<double>(std::numeric_limits<Whole>::min());
+    constexpr double highest = static_cast<double>(std::numeric_limits<Whole>::max());
     // Checked before rounding so that the conversion below is always defined; the bounds are the
     // halves that still round into the range (-32768.5 goes to the even -32768, 32767.5 to 32768).
-    if (!(value >= -32768.5 && value < 32767.5)) {
+    if (!(value >= lowest - 0.5 && value < highest + 0.5)) {
         throw RuntimeError::overflow();
     }
     // Rounded by hand rather than through the floating-point environment, whose mode may be changed.
@@ -215,7 +220,17 @@ std::int16_t wholeNumber(double value) {
     if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0.0)) {
         whole += 1.0;
     }
-    return static_cast<std::int16_t>(whole);
+    return static_cast<Whole>(whole);
+}
+
+} // namespace
+
+std::int16_t wholeNumber(double value) {
+    return roundedInto<std::int16_t>(value);
+}
+
+std::int32_t longWholeNumber(double value) {
+    return roundedInto<std::int32_t>(value);
 }
 
 std::int16_t addWhole(std::int16_t a, std::int16_t b) {

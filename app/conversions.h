@@ -19,6 +19,9 @@ double numberOfText(std::string_view text);
 // throws RuntimeError::overflow().
 std::int16_t wholeNumber(double value);
 
+// The same rounding into 32 bits: outside -2147483648..2147483647 throws RuntimeError::overflow().
+std::int32_t longWholeNumber(double value);
+
 // 16-bit addition that throws RuntimeError::overflow() when the sum leaves the 16-bit range.
 std::int16_t addWhole(std::int16_t a, std::int16_t b);
 

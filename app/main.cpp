@@ -15,6 +15,6 @@ int main(int argc, char* argv[]) {
     }
     setUpApplication(*application);
     // The timer window is the startup window; the control panel comes into being on first use.
-    Module1::form1().show();
+    Module1::showTimerAtStart();
     return QApplication::exec();
 }

@@ -10,6 +10,8 @@
 #include "settings/setting_rules.h"
 #include "settings/settings_store.h"
 #include "timer_window/Form1.h"
+#include "timer_window/desktop.h"
+#include "timer_window/placement.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -19,7 +21,7 @@
 #include <QScreen>
 #include <QTimer>
 
-#include <vector>
+#include <cmath>
 
 namespace {
 
@@ -33,30 +35,18 @@ QFont captionFont() {
     return designFont(QStringLiteral("微软雅黑"), 9);
 }
 
-// A link label: caption font, its colour and the hand cursor.
+// A link label: caption font and its colour; the hand cursor comes with the screen it is shown on.
 LabelControl* linkLabel(QWidget& panel, const QString& caption, double top, const QColor& colour) {
     auto* label = new LabelControl(&panel, caption);
     placeInTwips(*label, 120, top, 1440, 255);
     label->setFont(captionFont());
     label->setForeColor(colour);
-    label->setCursor(QCursor(pngPicture(QStringLiteral(":/hand_cursor.png")), 12, 1));
     return label;
 }
 
 // Each click decodes its stored address afresh and hands it to the browser, whatever becomes of it.
 void openStoredAddress(const char* stored) {
     platform::openAddress(QString::fromLatin1(Module1::DecodeAddress(stored)));
-}
-
-// The screens of the desktop as they are now, in twips.
-std::vector<start_step::Area> screenAreas() {
-    std::vector<start_step::Area> areas;
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        const QRect pixels = screen->geometry();
-        areas.push_back({twips::fromPixels(pixels.x()), twips::fromPixels(pixels.y()),
-                         twips::fromPixels(pixels.width()), twips::fromPixels(pixels.height())});
-    }
-    return areas;
 }
 
 } // namespace
@@ -142,11 +132,42 @@ Form2::Form2() {
     Timer1->start();
 }
 
+// The hand cursor for a screen of the given scale. The picture is 32 pixels for a screen of 96 dots
+// per inch; on a denser screen it is drawn larger, so that it keeps its size on the glass instead of
+// shrinking to a speck, and its hot spot stays on the fingertip.
+QCursor Form2::handCursor(qreal scale) {
+    const QPixmap hand = pngPicture(QStringLiteral(":/hand_cursor.png"));
+    const QPoint hotSpot(12, 1);
+    if (scale == 1)
+        return QCursor(hand, hotSpot.x(), hotSpot.y());
+    const int side = qRound(hand.width() * scale);
+    // Whole scales keep the drawn pixels crisp; other scales are smoothed.
+    const bool whole = scale == std::floor(scale);
+    QPixmap scaled = hand.scaled(side, side, Qt::IgnoreAspectRatio,
+                                 whole ? Qt::FastTransformation : Qt::SmoothTransformation);
+    scaled.setDevicePixelRatio(scale);
+    return QCursor(scaled, hotSpot.x(), hotSpot.y());
+}
+
+void Form2::showEvent(QShowEvent* event) {
+    // The screen, and so its scale, is known for certain only when the panel is shown.
+    const qreal scale = devicePixelRatioF();
+    if (scale != cursorScale_) {
+        cursorScale_ = scale;
+        const QCursor hand = handCursor(scale);
+        Label7->setCursor(hand);
+        Label3->setCursor(hand);
+    }
+    TwipsWindow::showEvent(event);
+}
+
 void Form2::Form_Load() {
     platform::makeTopmost(*this);
-    const QSize screen = QGuiApplication::primaryScreen()->size();
-    setLeft((twips::fromPixels(screen.width()) - Width()) / 2 - 150);
-    setTop((twips::fromPixels(screen.height()) - Height()) / 2 - 450);
+    // Near the centre of the primary screen's usable part, wherever that screen stands on the desktop:
+    // with a projector left of the laptop, the desktop's own origin lies on the projector.
+    const QRect usable = QGuiApplication::primaryScreen()->availableGeometry();
+    setLeft(twips::fromPixels(usable.x()) + (twips::fromPixels(usable.width()) - Width()) / 2 - 150);
+    setTop(twips::fromPixels(usable.y()) + (twips::fromPixels(usable.height()) - Height()) / 2 - 450);
     for (PictureBox* face : Picture1)
         face->setBackColor(buttonAtRest());
     Text1->setText(
@@ -188,18 +209,12 @@ void Form2::startTiming() {
         timer.Image1[0]->setVisible(plan.layout->hoursVisible);
         timer.Image1[1]->setVisible(plan.layout->hoursVisible);
     }
-    double left = 0;
-    std::int16_t top = 0;
-    resumeNext([&] { left = setting_rules::leftOf(settings_store::read(setting_rules::left)); });
-    resumeNext([&] { top = setting_rules::topOf(settings_store::read(setting_rules::top)); });
+    std::string left;
+    std::string top;
+    resumeNext([&] { left = settings_store::read(setting_rules::left); });
+    resumeNext([&] { top = settings_store::read(setting_rules::top); });
     Form1& timer = Module1::form1();
-    // Judged on the pixels the window would really take.
-    const start_step::Area wouldTake{twips::fromPixels(twips::toPixels(left)),
-                                     twips::fromPixels(twips::toPixels(top)), timer.Width(),
-                                     start_step::formHeight};
-    const bool reachable = start_step::anyPartOnScreen(wouldTake, screenAreas());
-    timer.setLeft(reachable ? left : start_step::defaultLeft);
-    timer.setTop(reachable ? top : start_step::defaultTop);
+    desktop::placeReachably(timer, placement::storedPlace(left, top), start_step::formHeight);
     timer.setHeight(start_step::formHeight);
     timer.show();
 }

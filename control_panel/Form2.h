@@ -6,6 +6,8 @@
 
 class QAction;
 class QCloseEvent;
+class QCursor;
+class QShowEvent;
 class QMenu;
 class QTimer;
 template <class> class WindowSlot;
@@ -41,8 +43,11 @@ public:
     static QColor linkColour1() { return {0, 128, 128}; }
     static QColor linkColour2() { return {35, 165, 212}; }
 
+    static QCursor handCursor(qreal scale);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private Q_SLOTS:
     void Form_Load();
@@ -60,4 +65,6 @@ private:
     void 重新计时_Click();
     void 关闭_Click();
     void startTiming();
+
+    qreal cursorScale_ = 0; // the scale the link labels' hand cursor was drawn for
 };

@@ -27,13 +27,4 @@ Result plan(std::string_view minutesText, double previousCount, std::int16_t pre
     return result;
 }
 
-bool anyPartOnScreen(Area window, std::span<const Area> screens) {
-    for (const Area& screen : screens) {
-        if (window.left < screen.left + screen.width && screen.left < window.left + window.width &&
-            window.top < screen.top + screen.height && screen.top < window.top + window.height)
-            return true;
-    }
-    return false;
-}
-
 } // namespace start_step

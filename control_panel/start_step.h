@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 
@@ -28,20 +27,6 @@ struct Result {
     std::int16_t presetSeconds;
     std::optional<Layout> layout; // none when the minutes cannot be read
 };
-
-// A rectangle on the desktop, in twips: a screen, or the timer window.
-struct Area {
-    double left, top, width, height;
-};
-
-// The default place of the timer window, when nothing usable is stored.
-inline constexpr double defaultLeft = 4000;
-inline constexpr double defaultTop = 0;
-
-// Whether any part of the window would lie on one of the screens. A stored place that leaves it wholly
-// off every screen (a monitor that was unplugged, a hand-edited file) is one nobody could reach, and
-// the timer goes to the default place instead.
-bool anyPartOnScreen(Area window, std::span<const Area> screens);
 
 // Each step that fails is skipped and the next one runs: minutes beyond 16 bits of seconds keep the
 // previous preset, minutes beyond the double range keep the previous count.

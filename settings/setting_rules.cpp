@@ -19,8 +19,8 @@ double leftOf(std::string_view stored) {
     return left == 0 ? 4000 : left;
 }
 
-std::int16_t topOf(std::string_view stored) {
-    return conv::wholeNumber(conv::numberOfText(stored));
+std::int32_t topOf(std::string_view stored) {
+    return conv::longWholeNumber(conv::numberOfText(stored));
 }
 
 std::string positionText(double twips) {

@@ -26,8 +26,10 @@ std::string minutesStored(std::string_view minutesBoxText);
 // "left" read back: the number of the text; 0 (absent, empty, not a number) means 4000 twips.
 double leftOf(std::string_view stored);
 
-// "top" read back: the whole number of the text; a value outside 16 bits throws the overflow error.
-std::int16_t topOf(std::string_view stored);
+// "top" read back: the whole number of the text, halves to even. Read into 32 bits, so that a place on
+// a screen far below the first (a projector under a tall laptop screen) comes back; beyond 32 bits it
+// throws the overflow error. The text written is the same as ever.
+std::int32_t topOf(std::string_view stored);
 
 // "left" and "top" are written from the window's position as single-precision twips.
 std::string positionText(double twips);

@@ -8,13 +8,18 @@
 #include "app/window_drag.h"
 #include "control_panel/Form2.h"
 #include "timer_window/clock.h"
+#include "timer_window/desktop.h"
 #include "timer_window/tick.h"
 
 #include <QCursor>
 #include <QFont>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QMenu>
+#include <QScreen>
 #include <QTimer>
+
+#include <vector>
 
 namespace {
 
@@ -54,8 +59,14 @@ Form1::Form1() {
     black.setColor(QPalette::Window, Qt::black);
     setPalette(black);
     resize(twips::toPixels(2265), twips::toPixels(600));
-    setLeft(4200);
-    setTop(2460);
+    // The design place, measured from the primary screen's corner, so that on a desk whose primary
+    // screen is not the leftmost one the strip still opens in front of the presenter.
+    const std::vector<placement::Screen> screens = desktop::screens();
+    const placement::Place design =
+        screens.empty() ? placement::designPlace
+                        : placement::onPrimary(placement::designPlace, Width(), Height(), screens.front());
+    setLeft(design.left);
+    setTop(design.top);
 
     // Built back to front, so that each control created later lies in front of the earlier ones.
     Label1 = new LabelControl(this, QStringLiteral("00:00.00"));
@@ -112,6 +123,8 @@ Form1::Form1() {
     connect(Label2, &LabelControl::mouseUp, this, &Form1::Label2_MouseUp);
     // The face is the only handle the presenter has: a drag with the left button moves the window.
     new WindowDrag(*Label2);
+
+    watchScreens();
 
     // The clock runs from the moment the window is loaded, shown or not. Its first event comes as soon as
     // the event loop runs, so the strip is first painted with its first second rather than the design
@@ -185,4 +198,35 @@ void Form1::Label2_MouseUp(int button, int, double, double) {
 
 void Form1::Label2_DblClick() {
     resumeNextHandler([] { Module1::returnToPanel(); });
+}
+
+// A monitor unplugged or changed while the strip counts must not leave it where nobody can reach it:
+// no taskbar entry and no window of the program would be left to bring it back.
+void Form1::watchScreens() {
+    const auto watch = [this](QScreen* screen) {
+        connect(screen, &QScreen::geometryChanged, this, &Form1::bringBackIfLost);
+        connect(screen, &QScreen::availableGeometryChanged, this, &Form1::bringBackIfLost);
+    };
+    for (QScreen* screen : QGuiApplication::screens())
+        watch(screen);
+    connect(qGuiApp, &QGuiApplication::screenAdded, this, [this, watch](QScreen* screen) {
+        watch(screen);
+        bringBackIfLost();
+    });
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, &Form1::bringBackIfLost);
+    connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, &Form1::bringBackIfLost);
+}
+
+// Judged once the window system has told the whole change, which may take several signals. The strip
+// goes on counting where it lands, and nothing is stored: the presenter did not choose the place.
+void Form1::bringBackIfLost() {
+    QTimer::singleShot(0, this, [this] {
+        if (!isVisible())
+            return;
+        const placement::Area here{Left(), Top(), Width(), Height()};
+        if (const auto fallback = placement::fallbackFor(here, desktop::screens())) {
+            setLeft(fallback->left);
+            setTop(fallback->top);
+        }
+    });
 }

@@ -40,4 +40,6 @@ private:
     void DrawCountdownDigits();
     void DrawOvertimeDigits();
     void drawDigits(const std::array<ImageControl*, 11>& set);
+    void watchScreens();
+    void bringBackIfLost();
 };

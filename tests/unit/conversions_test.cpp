@@ -172,6 +172,26 @@ TEST(WholeNumber, ThrowsOverflowOutsideTheRange) {
     }
 }
 
+// The same rounding into 32 bits, for places beyond what 16 bits hold.
+TEST(LongWholeNumber, RoundsHalvesToEvenWithinThirtyTwoBits) {
+    const std::pair<double, std::int32_t> rows[] = {{32768, 32768},
+                                                    {40000.5, 40000},
+                                                    {40001.5, 40002},
+                                                    {-32769, -32769},
+                                                    {2147483647, 2147483647},
+                                                    {2147483646.5, 2147483646},
+                                                    {-2147483648.5, -2147483648}};
+    for (const auto& [value, expected] : rows) {
+        SCOPED_TRACE("value " + std::to_string(value));
+        EXPECT_EQ(conv::longWholeNumber(value), expected);
+    }
+    for (const double value :
+         {2147483647.5, 2147483648.0, -2147483648.6, 1e300, std::numeric_limits<double>::quiet_NaN()}) {
+        SCOPED_TRACE("value " + std::to_string(value));
+        EXPECT_EQ(errorNumberOf([&] { (void)conv::longWholeNumber(value); }), kOverflow);
+    }
+}
+
 TEST(AddWhole, AddsWithinTheRangeAndThrowsOutside) {
     struct Case {
         std::int16_t a;

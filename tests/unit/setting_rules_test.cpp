@@ -41,18 +41,29 @@ TEST(SettingRules, LeftReadBack) {
     }
 }
 
+// Beyond 16 bits too: a projector below a 1440-pixel laptop screen starts past 32767 twips.
 TEST(SettingRules, TopReadBackRoundsHalvesToEven) {
-    const std::pair<const char*, std::int16_t> rows[] = {{"", 0},          {"0", 0},         {"abc", 0},
-                                                         {"7245.5", 7246}, {"7244.5", 7244}, {"2460", 2460},
-                                                         {"-300", -300},   {"32767", 32767}};
+    const std::pair<const char*, std::int32_t> rows[] = {{"", 0},
+                                                         {"0", 0},
+                                                         {"abc", 0},
+                                                         {"7245.5", 7246},
+                                                         {"7244.5", 7244},
+                                                         {"2460", 2460},
+                                                         {"-300", -300},
+                                                         {"32767", 32767},
+                                                         {"32768", 32768},
+                                                         {"40000", 40000},
+                                                         {"-32769", -32769},
+                                                         {"40000.5", 40000},
+                                                         {"2147483647", 2147483647}};
     for (const auto& [stored, expected] : rows) {
         SCOPED_TRACE(stored);
         EXPECT_EQ(setting_rules::topOf(stored), expected);
     }
 }
 
-TEST(SettingRules, TopOutside16BitsIsAnOverflow) {
-    for (const char* stored : {"32768", "-32769", "40000", "1E400"}) {
+TEST(SettingRules, TopOutside32BitsIsAnOverflow) {
+    for (const char* stored : {"2147483648", "-2147483649", "1E10", "1E400"}) {
         SCOPED_TRACE(stored);
         EXPECT_EQ(errorNumberOf([&] { setting_rules::topOf(stored); }), 6);
     }

@@ -77,44 +77,4 @@ TEST(StartStepLimits, UnreadableMinutesSkipEveryStepThatNeedsThem) {
     EXPECT_FALSE(result.layout.has_value());
 }
 
-// Two screens side by side, as twips: 1920x1080 and, to its right and lower, 1280x1024.
-constexpr start_step::Area primary{0, 0, 28800, 16200};
-constexpr start_step::Area secondary{28800, 3000, 19200, 15360};
-constexpr start_step::Area bothScreens[] = {primary, secondary};
-
-struct PlaceRow {
-    const char* name;
-    double left, top;
-    bool onScreen;
-};
-
-void PrintTo(const PlaceRow& row, std::ostream* out) {
-    *out << row.name;
-}
-
-class LostWindow : public testing::TestWithParam<PlaceRow> {};
-
-// The compact strip, 1440 by 570 twips.
-TEST_P(LostWindow, OnlyAWindowWhollyOffEveryScreenIsLost) {
-    const PlaceRow& row = GetParam();
-    EXPECT_EQ(start_step::anyPartOnScreen({row.left, row.top, 1440, 570}, bothScreens), row.onScreen);
-}
-
-INSTANTIATE_TEST_SUITE_P(Places, LostWindow,
-                         testing::Values(PlaceRow{"Default", 4000, 0, true},
-                                         PlaceRow{"OnTheSecondScreen", 40000, 10000, true},
-                                         PlaceRow{"OneTwipOnTheLeftEdge", -1439, 100, true},
-                                         PlaceRow{"JustOffTheLeftEdge", -1440, 100, false},
-                                         PlaceRow{"OneTwipOnTheBottomEdge", 100, 16199, true},
-                                         PlaceRow{"BelowThePrimaryOnly", 100, 16200, false},
-                                         PlaceRow{"AboveTheSecondScreen", 40000, 2000, false},
-                                         PlaceRow{"RightOfEveryScreen", 48000, 5000, false},
-                                         PlaceRow{"AcrossTheGapBetweenTheScreens", 28000, 16400, true},
-                                         PlaceRow{"FarAway", 1e300, -1e300, false}),
-                         [](const testing::TestParamInfo<PlaceRow>& info) { return info.param.name; });
-
-TEST(LostWindowLimits, NoScreenAtAllLeavesNothingReachable) {
-    EXPECT_FALSE(start_step::anyPartOnScreen({4000, 0, 1440, 570}, {}));
-}
-
 } // namespace

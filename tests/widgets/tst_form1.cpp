@@ -1,6 +1,7 @@
 #include "support.h"
 
 #include "app/Module1.h"
+#include "settings/settings_store.h"
 #include "timer_window/Form1.h"
 
 #include <QApplication>
@@ -150,6 +151,45 @@ private Q_SLOTS:
         // The green and magenta pictures really differ, so the comparison above tells the sets apart.
         QVERIFY(form.Image4[0]->picture().toImage() != form.Image3[0]->picture().toImage());
         QVERIFY(form.Image4[10]->picture().toImage() != form.Image3[10]->picture().toImage());
+    }
+
+    // At start the strip stands where the presenter last left it, so that the first double click
+    // stores that place again instead of the design place over it. A place nobody could reach on
+    // this 800 by 800 pixel screen gives the default place.
+    void startsAtTheStoredPlace_data() {
+        QTest::addColumn<QString>("left"); // a null text: nothing stored
+        QTest::addColumn<QString>("top");
+        QTest::addColumn<QPoint>("place"); // twips
+        QTest::newRow("nothing stored") << QString() << QString() << QPoint(4200, 2460);
+        QTest::newRow("stored by a double click") << "7245"
+                                                  << "3600" << QPoint(7245, 3600);
+        QTest::newRow("left 0 means 4000") << "0"
+                                           << "3600" << QPoint(4000, 3600);
+        QTest::newRow("only top stored") << QString() << "3600" << QPoint(4000, 3600);
+        QTest::newRow("off every screen") << "30000"
+                                          << "1200" << QPoint(4000, 0);
+        QTest::newRow("top beyond 32 bits reads as 0") << "7245"
+                                                       << "1e10" << QPoint(7245, 0);
+    }
+
+    void startsAtTheStoredPlace() {
+        QFETCH(QString, left);
+        QFETCH(QString, top);
+        QFETCH(QPoint, place);
+        TestEnvironment env;
+        if (!left.isNull())
+            settings_store::write("left", left.toStdString());
+        if (!top.isNull())
+            settings_store::write("top", top.toStdString());
+        Module1::showTimerAtStart();
+        Form1& timer = Module1::form1();
+        QVERIFY(timer.isVisible());
+        QCOMPARE(timer.pos(), QPoint(qRound(place.x() / 15.0), qRound(place.y() / 15.0)));
+
+        Module1::returnToPanel();
+        QCOMPARE(QString::fromStdString(settings_store::read("left")), QString::number(place.x()));
+        QCOMPARE(QString::fromStdString(settings_store::read("top")), QString::number(place.y()));
+        QVERIFY(env.errors.empty());
     }
 };
 

@@ -58,11 +58,13 @@ private Q_SLOTS:
         // The icons and the hand cursor are read from the compiled-in pictures at their own sizes.
         QCOMPARE(panel.windowIcon().availableSizes(), QList<QSize>{QSize(48, 48)});
         QCOMPARE(QApplication::windowIcon().availableSizes(), QList<QSize>{QSize(48, 48)});
+        panel.show();
         for (const LabelControl* link : {panel.Label7, panel.Label3}) {
             QCOMPARE(link->cursor().shape(), Qt::BitmapCursor);
             QCOMPARE(link->cursor().pixmap().size(), QSize(32, 32));
             QCOMPARE(link->cursor().hotSpot(), QPoint(12, 1));
         }
+        panel.hide();
 
         // The captions fit the widths they were designed for in the substitute CJK font.
         const QFontMetrics captions(panel.Label1[0]->font());
@@ -101,6 +103,25 @@ private Q_SLOTS:
         QCOMPARE(panel.y(), qRound(((screen.height() * 15.0 - 2085) / 2 - 450) / 15));
         QCOMPARE(panel.Picture1[0]->backColor(), Form2::buttonAtRest());
         QCOMPARE(panel.Picture1[1]->backColor(), Form2::buttonAtRest());
+    }
+
+    // On a denser screen the hand is drawn with more pixels, so that it keeps its size on the glass.
+    void handCursorFollowsTheScreensScale_data() {
+        QTest::addColumn<qreal>("scale");
+        QTest::addColumn<QSize>("pixels");
+        QTest::newRow("96 dpi") << qreal(1) << QSize(32, 32);
+        QTest::newRow("125%") << qreal(1.25) << QSize(40, 40);
+        QTest::newRow("200%") << qreal(2) << QSize(64, 64);
+    }
+
+    void handCursorFollowsTheScreensScale() {
+        QFETCH(qreal, scale);
+        QFETCH(QSize, pixels);
+        const QCursor hand = Form2::handCursor(scale);
+        QCOMPARE(hand.shape(), Qt::BitmapCursor);
+        QCOMPARE(hand.pixmap().size(), pixels);
+        QCOMPARE(hand.pixmap().devicePixelRatio(), scale);
+        QCOMPARE(hand.hotSpot(), QPoint(12, 1));
     }
 
     void aPressOnTheRimDoesNothing() {
@@ -236,38 +257,30 @@ private Q_SLOTS:
         QCOMPARE(env.programEnds, 0);
     }
 
-    // A stored place that leaves no part of the strip on the screen (800 by 800 pixels here) is one
-    // nobody could reach: the strip goes to the default place. Any part on the screen keeps it.
+    // A stored place that leaves less than a grabbable part of the strip (20 by 20 pixels) on the
+    // screen (800 by 800 pixels here) is one nobody could reach: the strip goes to the default place.
     void aLostTimerComesBackToTheDefaultPlace_data() {
         QTest::addColumn<QString>("left");
         QTest::addColumn<QString>("top");
         QTest::addColumn<QPoint>("place"); // twips
-        QTest::newRow("on the screen") << "7245"
-                                       << "3600" << QPoint(7245, 3600);
-        QTest::newRow("one pixel on the left") << "-1425"
-                                               << "3600" << QPoint(-1425, 3600);
-        QTest::newRow("off the left") << "-1440"
-                                      << "3600" << QPoint(4000, 0);
-        QTest::newRow("one pixel on the right") << "11985"
-                                                << "3600" << QPoint(11985, 3600);
-        QTest::newRow("off the right") << "12000"
-                                       << "3600" << QPoint(4000, 0);
-        QTest::newRow("one pixel on the top") << "7245"
-                                              << "-555" << QPoint(7245, -555);
-        QTest::newRow("off the top") << "7245"
-                                     << "-570" << QPoint(4000, 0);
-        QTest::newRow("one pixel on the bottom") << "7245"
-                                                 << "11985" << QPoint(7245, 11985);
-        QTest::newRow("off the bottom") << "7245"
-                                        << "12000" << QPoint(4000, 0);
-        QTest::newRow("an unplugged monitor") << "30000"
-                                              << "1200" << QPoint(4000, 0);
-        QTest::newRow("left 1e300") << "1e300"
-                                    << "1200" << QPoint(4000, 0);
-        QTest::newRow("left -1e300") << "-1e300"
-                                     << "1200" << QPoint(4000, 0);
-        QTest::newRow("top beyond 16 bits reads as 0") << "7245"
-                                                       << "99999" << QPoint(7245, 0);
+        const auto row = [](const char* name, const char* left, const char* top, QPoint place) {
+            QTest::newRow(name) << QString::fromLatin1(left) << QString::fromLatin1(top) << place;
+        };
+        const QPoint fallback(4000, 0);
+        row("on the screen", "7245", "3600", QPoint(7245, 3600));
+        row("twenty pixels on the left", "-1140", "3600", QPoint(-1140, 3600));
+        row("nineteen pixels on the left", "-1155", "3600", fallback);
+        row("twenty pixels on the right", "11700", "3600", QPoint(11700, 3600));
+        row("nineteen pixels on the right", "11715", "3600", fallback);
+        row("twenty pixels on the top", "7245", "-270", QPoint(7245, -270));
+        row("nineteen pixels on the top", "7245", "-285", fallback);
+        row("twenty pixels on the bottom", "7245", "11700", QPoint(7245, 11700));
+        row("nineteen pixels on the bottom", "7245", "11715", fallback);
+        row("an unplugged monitor", "30000", "1200", fallback);
+        row("left 1e300", "1e300", "1200", fallback);
+        row("left -1e300", "-1e300", "1200", fallback);
+        row("top beyond 16 bits, off this screen", "7245", "99999", fallback);
+        row("top beyond 32 bits reads as 0", "7245", "1e10", QPoint(7245, 0));
     }
 
     void aLostTimerComesBackToTheDefaultPlace() {
