@@ -12,7 +12,7 @@ packages=(
     clang-format
     dpkg-dev desktop-file-utils binutils-mingw-w64-x86-64
     clang libclang-rt-14-dev
-    lintian appstream
+    lintian appstream librsvg2-bin
     g++-mingw-w64-x86-64 wine64
     sway xwayland grim foot qt6-wayland
     fluxbox i3-wm x11-xserver-utils
