@@ -193,3 +193,52 @@ TextBox::TextBox(QWidget* parent, const QString& text) : QLineEdit(text, parent)
     // QLineEdit reports textChanged only when the text differs from what it holds.
     connect(this, &QLineEdit::textChanged, this, [this] { Q_EMIT Change(); });
 }
+
+LazyTextBox::LazyTextBox(QWidget* parent, const QString& text)
+    : QWidget(parent), text_(text.left(lineEditMaxLength)) {}
+
+QString LazyTextBox::text() const {
+    return editor_ ? editor_->text() : text_;
+}
+
+void LazyTextBox::setText(const QString& text) {
+    if (editor_) {
+        editor_->setText(text);
+        return;
+    }
+    const QString held = text.left(lineEditMaxLength);
+    if (held == text_)
+        return;
+    text_ = held;
+    Q_EMIT Change();
+}
+
+TextBox& LazyTextBox::editor() {
+    if (!editor_) {
+        editor_ = new TextBox(this, std::exchange(text_, QString()));
+        editor_->setGeometry(rect());
+        // While the box is hidden this only lets the line edit come with it.
+        editor_->show();
+        setFocusProxy(editor_);
+        connect(editor_, &TextBox::Change, this, &LazyTextBox::Change);
+    }
+    return *editor_;
+}
+
+// Measuring a text box takes its font, so it builds the line edit as showing it would.
+QSize LazyTextBox::sizeHint() const {
+    return const_cast<LazyTextBox*>(this)->editor().sizeHint();
+}
+
+QSize LazyTextBox::minimumSizeHint() const {
+    return const_cast<LazyTextBox*>(this)->editor().minimumSizeHint();
+}
+
+void LazyTextBox::showEvent(QShowEvent*) {
+    editor();
+}
+
+void LazyTextBox::resizeEvent(QResizeEvent*) {
+    if (editor_)
+        editor_->setGeometry(rect());
+}

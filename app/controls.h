@@ -118,3 +118,35 @@ public:
 Q_SIGNALS:
     void Change();
 };
+
+// A text box that holds its text until it is first shown or measured, and only then builds the line
+// edit that shows it: a line edit lays its text out as soon as it is made, which loads the fonts, so a
+// box nobody sees costs no font. Change is raised as a TextBox raises it, only when the text really
+// changes. The line edit fills the box and takes its font, palette and focus.
+class LazyTextBox final : public QWidget {
+    Q_OBJECT
+public:
+    LazyTextBox(QWidget* parent, const QString& text);
+
+    QString text() const;
+    void setText(const QString& text);
+    // The line edit, built on first use.
+    TextBox& editor();
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+Q_SIGNALS:
+    void Change();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    // What a line edit holds at most unless told otherwise; a longer text is cut.
+    static constexpr int lineEditMaxLength = 32767;
+
+    QString text_;
+    TextBox* editor_ = nullptr;
+};

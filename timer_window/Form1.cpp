@@ -83,7 +83,8 @@ Form1::Form1() {
     Timer1->setTimerType(Qt::PreciseTimer);
     Timer1->setSingleShot(true);
 
-    Text1 = new TextBox(this, QStringLiteral("Text1"));
+    // Hidden, so it never builds the line edit that would load the fonts.
+    Text1 = new LazyTextBox(this, QStringLiteral("Text1"));
     placeInTwips(*Text1, 5580, 1320, 795, 375);
     Text1->setVisible(false);
 
@@ -116,7 +117,7 @@ Form1::Form1() {
     placeInTwips(*Label2, 0, 0, 3375, 555);
 
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
-    connect(Text1, &TextBox::Change, this, &Form1::Text1_Change);
+    connect(Text1, &LazyTextBox::Change, this, &Form1::Text1_Change);
     connect(Label1, &LabelControl::clicked, this, &Form1::Label1_Click);
     connect(Label2, &LabelControl::clicked, this, &Form1::Label2_Click);
     connect(Label2, &LabelControl::doubleClicked, this, &Form1::Label2_DblClick);

@@ -19,7 +19,7 @@ public:
     LabelControl* Label2 = nullptr;        // mouse surface over the whole strip
     std::array<ImageControl*, 6> Image1{}; // digit slots, left to right
     std::array<ImageControl*, 2> Image2{}; // colon slots
-    TextBox* Text1 = nullptr;              // hidden second detector
+    LazyTextBox* Text1 = nullptr;          // hidden second detector
     QTimer* Timer1 = nullptr;
     std::array<ImageControl*, 11> Image3{}; // magenta digits 0..9 and colon: overtime
     std::array<ImageControl*, 11> Image4{}; // green digits 0..9 and colon: countdown
