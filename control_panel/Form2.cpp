@@ -134,19 +134,19 @@ Form2::Form2() {
 
 // The hand cursor for a screen of the given scale. The picture is 32 pixels for a screen of 96 dots
 // per inch; on a denser screen it is drawn larger, so that it keeps its size on the glass instead of
-// shrinking to a speck, and its hot spot stays on the fingertip.
+// shrinking to a speck. The hot spot is given in the picture's own pixels, on the fingertip.
 QCursor Form2::handCursor(qreal scale) {
     const QPixmap hand = pngPicture(QStringLiteral(":/hand_cursor.png"));
-    const QPoint hotSpot(12, 1);
+    const QPointF fingertip(12, 1);
     if (scale == 1)
-        return QCursor(hand, hotSpot.x(), hotSpot.y());
+        return QCursor(hand, qRound(fingertip.x()), qRound(fingertip.y()));
     const int side = qRound(hand.width() * scale);
     // Whole scales keep the drawn pixels crisp; other scales are smoothed.
     const bool whole = scale == std::floor(scale);
     QPixmap scaled = hand.scaled(side, side, Qt::IgnoreAspectRatio,
                                  whole ? Qt::FastTransformation : Qt::SmoothTransformation);
     scaled.setDevicePixelRatio(scale);
-    return QCursor(scaled, hotSpot.x(), hotSpot.y());
+    return QCursor(scaled, qRound(fingertip.x() * scale), qRound(fingertip.y() * scale));
 }
 
 void Form2::showEvent(QShowEvent* event) {

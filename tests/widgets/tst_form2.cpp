@@ -109,19 +109,21 @@ private Q_SLOTS:
     void handCursorFollowsTheScreensScale_data() {
         QTest::addColumn<qreal>("scale");
         QTest::addColumn<QSize>("pixels");
-        QTest::newRow("96 dpi") << qreal(1) << QSize(32, 32);
-        QTest::newRow("125%") << qreal(1.25) << QSize(40, 40);
-        QTest::newRow("200%") << qreal(2) << QSize(64, 64);
+        QTest::addColumn<QPoint>("hotSpot"); // in the picture's pixels: on the fingertip
+        QTest::newRow("96 dpi") << qreal(1) << QSize(32, 32) << QPoint(12, 1);
+        QTest::newRow("125%") << qreal(1.25) << QSize(40, 40) << QPoint(15, 1);
+        QTest::newRow("200%") << qreal(2) << QSize(64, 64) << QPoint(24, 2);
     }
 
     void handCursorFollowsTheScreensScale() {
         QFETCH(qreal, scale);
         QFETCH(QSize, pixels);
+        QFETCH(QPoint, hotSpot);
         const QCursor hand = Form2::handCursor(scale);
         QCOMPARE(hand.shape(), Qt::BitmapCursor);
         QCOMPARE(hand.pixmap().size(), pixels);
         QCOMPARE(hand.pixmap().devicePixelRatio(), scale);
-        QCOMPARE(hand.hotSpot(), QPoint(12, 1));
+        QCOMPARE(hand.hotSpot(), hotSpot);
     }
 
     void aPressOnTheRimDoesNothing() {
