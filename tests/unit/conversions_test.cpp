@@ -319,8 +319,9 @@ class CommaLocale : public ::testing::Test {
 protected:
     void SetUp() override {
         previous_ = std::setlocale(LC_ALL, nullptr);
+        // glibc's names first, then the name Microsoft's C runtime knows (Wine also takes "de_DE").
         for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8", "ru_RU.UTF-8",
-                                 "nl_NL.UTF-8", "de_DE"}) {
+                                 "nl_NL.UTF-8", "de_DE", "German_Germany.1252"}) {
             if (std::setlocale(LC_ALL, name) != nullptr &&
                 std::string(std::localeconv()->decimal_point) == ",") {
                 return;
