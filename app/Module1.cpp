@@ -73,9 +73,13 @@ void resetToPreset() {
 }
 
 void returnToPanel() {
-    resumeNext(
-        [] { settings_store::write(setting_rules::left, setting_rules::positionText(form1().Left())); });
-    resumeNext([] { settings_store::write(setting_rules::top, setting_rules::positionText(form1().Top())); });
+    // Where windows cannot tell where they stand, storing their place would write 0,0 over a real one.
+    if (platform::knowsWindowPositions()) {
+        resumeNext(
+            [] { settings_store::write(setting_rules::left, setting_rules::positionText(form1().Left())); });
+        resumeNext(
+            [] { settings_store::write(setting_rules::top, setting_rules::positionText(form1().Top())); });
+    }
     resumeNext([] { unloadForm1(); });
     resumeNext([] {
         Form2& panel = form2();

@@ -1,5 +1,6 @@
 #include "app/Module1.h"
 #include "app/application.h"
+#include "app/platform.h"
 #include "app/start_guard.h"
 #include "timer_window/Form1.h"
 
@@ -8,6 +9,8 @@
 #include <optional>
 
 int main(int argc, char* argv[]) {
+    // Qt reads its choice of window system when the application object is built, and never again.
+    platform::chooseWindowSystem();
     std::optional<QApplication> application;
     {
         const StartGuard guard;

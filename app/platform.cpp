@@ -7,6 +7,7 @@
 #include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QString>
 #include <QTimer>
@@ -143,6 +144,34 @@ bool startSystemMove(QWidget& window) {
         return false;
     QWindow* handle = window.windowHandle();
     return handle && handle->startSystemMove();
+}
+
+void chooseWindowSystem() {
+    // The user's own choice stands, even where it costs the strip its promises.
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return;
+    // On an X11 desktop, and without any desktop, Qt chooses X11 by itself.
+    if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return;
+    if (x11::serverReachable()) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        return;
+    }
+    qputenv("QT_QPA_PLATFORM", "wayland");
+    std::fputs(
+        "talvex: no X server (XWayland) on this Wayland desktop; running as a Wayland window, which the "
+        "desktop places, a full-screen window may cover, and whose place is not stored\n",
+        stderr);
+    std::fflush(stderr);
+}
+
+bool knowsWindowPositions() {
+    return knowsWindowPositions(QGuiApplication::platformName());
+}
+
+bool knowsWindowPositions(const QString& platformName) {
+    // Qt's Wayland platforms all carry the name, whatever their graphics ("wayland-egl", ...).
+    return !platformName.startsWith(QLatin1String("wayland"));
 }
 
 void openAddress(const QString& address) {

@@ -20,6 +20,19 @@ void skipTaskbar(QWidget& window);
 // system will not move it, and the caller moves it itself.
 bool startSystemMove(QWidget& window);
 
+// Chooses the window system before the application object is built. On a Wayland desktop that runs an X
+// server (XWayland, as the mainstream desktops do) the program runs through X11: a Wayland window can
+// neither place itself, nor learn where it stands, nor stay above a full-screen window. Without an X
+// server it says so on standard error, in one line, and runs as a Wayland window. A window system the
+// user named in QT_QPA_PLATFORM is used as it stands.
+void chooseWindowSystem();
+
+// Whether the program can place its top-level windows and read back where they stand. A Wayland
+// window is placed by the compositor alone and reads 0,0 wherever it is.
+bool knowsWindowPositions();
+// The same question for a Qt platform by name ("xcb", "wayland", "offscreen", ...).
+bool knowsWindowPositions(const QString& platformName);
+
 // Opens a web address with the desktop's default browser; the outcome is not looked at.
 void openAddress(const QString& address);
 

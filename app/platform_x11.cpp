@@ -118,6 +118,13 @@ void addSkipTaskbarState(QWidget& window) {
     xcb_flush(c);
 }
 
+bool serverReachable() {
+    xcb_connection_t* probe = xcb_connect(nullptr, nullptr);
+    const bool reachable = xcb_connection_has_error(probe) == 0;
+    xcb_disconnect(probe);
+    return reachable;
+}
+
 void flush() {
     if (xcb_connection_t* c = connection())
         xcb_flush(c);

@@ -13,6 +13,9 @@ bool isActive();
 // Adds skip-taskbar and skip-pager to the window's state; only takes effect before the window is mapped.
 void addSkipTaskbarState(QWidget& window);
 
+// Whether an X server answers at DISPLAY, before the application has a connection of its own.
+bool serverReachable();
+
 // Sends what is waiting to the server now.
 void flush();
 

@@ -7,6 +7,9 @@ bool isActive() {
     return false;
 }
 void addSkipTaskbarState(QWidget&) {}
+bool serverReachable() {
+    return false;
+}
 void flush() {}
 void watchStacking(QObject&, std::function<void(unsigned long)>) {}
 
