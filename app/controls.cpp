@@ -2,6 +2,7 @@
 
 #include "app/twips.h"
 
+#include <QImageReader>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -97,26 +98,43 @@ void TwipsWindow::setHeight(double value) {
 
 ImageControl::ImageControl(QWidget* parent, bool stretch) : QWidget(parent), stretch_(stretch) {}
 
+const QPixmap& ImageControl::picture() const {
+    if (!unreadFile_.isEmpty())
+        picture_ = QPixmap(std::exchange(unreadFile_, QString()));
+    return picture_;
+}
+
 void ImageControl::setPicture(const QPixmap& picture) {
     // The strip sets all its pictures every second, though most digits stay the same: only a changed
     // picture is drawn again, so a tick repaints one or two digits, not the whole strip.
     if (picture.cacheKey() == picture_.cacheKey() && !picture_.isNull())
         return;
+    unreadFile_.clear();
     picture_ = picture;
     if (!stretch_ && !picture_.isNull())
         resize(picture_.deviceIndependentSize().toSize());
     update();
 }
 
+void ImageControl::setPictureFile(const QString& resource) {
+    const QSize size = QImageReader(resource).size();
+    picture_ = QPixmap();
+    unreadFile_ = resource;
+    if (!stretch_ && size.isValid())
+        resize(size);
+    update();
+}
+
 void ImageControl::paintEvent(QPaintEvent*) {
-    if (picture_.isNull())
+    const QPixmap& shown = picture();
+    if (shown.isNull())
         return;
     QPainter painter(this);
     if (stretch_) {
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawPixmap(rect(), picture_);
+        painter.drawPixmap(rect(), shown);
     } else {
-        painter.drawPixmap(0, 0, picture_);
+        painter.drawPixmap(0, 0, shown);
     }
 }
 

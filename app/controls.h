@@ -50,14 +50,20 @@ class ImageControl final : public QWidget {
 public:
     ImageControl(QWidget* parent, bool stretch);
 
-    const QPixmap& picture() const { return picture_; }
+    const QPixmap& picture() const;
     void setPicture(const QPixmap& picture);
+    // Takes the picture of a compiled-in file: its size at once, from the file's header, and its pixels
+    // only when the picture is first drawn or asked for, so a picture nobody has needed yet costs no
+    // memory.
+    void setPictureFile(const QString& resource);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QPixmap picture_;
+    // Read on the first call of picture(), hence mutable.
+    mutable QPixmap picture_;
+    mutable QString unreadFile_;
     bool stretch_;
 };
 

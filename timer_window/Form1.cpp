@@ -23,11 +23,9 @@
 
 namespace {
 
-QPixmap digitPicture(const char* colour, int index) {
-    const QString name = index == 10
-                             ? QStringLiteral(":/digits/%1_colon.jpg").arg(QLatin1String(colour))
-                             : QStringLiteral(":/digits/%1_%2.jpg").arg(QLatin1String(colour)).arg(index);
-    return QPixmap(name);
+QString digitPictureFile(const char* colour, int index) {
+    return index == 10 ? QStringLiteral(":/digits/%1_colon.jpg").arg(QLatin1String(colour))
+                       : QStringLiteral(":/digits/%1_%2.jpg").arg(QLatin1String(colour)).arg(index);
 }
 
 // Design places of the hidden picture sets, digits 0 to 9 then the colon, in twips. They only keep the
@@ -37,12 +35,14 @@ constexpr std::array<double, 11> magentaLefts{420,  1380, 2340, 3300, 4260, 5220
 constexpr std::array<double, 11> greenLefts{420, 1380, 2400, 3360, 4320, 5280, 6300, 7260, 8220, 9180, 10260};
 
 // One picture set: image controls at their natural size, element k showing digit k, element 10 the colon.
+// A picture is read when a tick first needs it: a strip counting down never reads the overtime set until
+// the time is up, and a strip in overtime never reads the countdown set.
 void buildPictureSet(QWidget& window, std::array<ImageControl*, 11>& set, const char* colour,
                      const std::array<double, 11>& lefts, double top) {
     for (std::size_t k = 0; k < set.size(); ++k) {
         set[k] = new ImageControl(&window, false);
         set[k]->move(twips::toPixels(lefts[k]), twips::toPixels(top));
-        set[k]->setPicture(digitPicture(colour, static_cast<int>(k)));
+        set[k]->setPictureFile(digitPictureFile(colour, static_cast<int>(k)));
     }
 }
 

@@ -5,9 +5,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
-// A text box that builds its line edit only when shown or measured must behave as the line edit does,
-// before and after: the same texts held, the same changes reported.
-class TestTextBox final : public QObject {
+// Controls that put off their costly parts until they are needed must behave as if they had them from
+// the start: a text box that builds its line edit only when shown or measured, and an image control that
+// reads its picture only when it is drawn or asked for.
+class TestLazyControls final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -94,7 +95,49 @@ private Q_SLOTS:
         QCOMPARE(box.editor().text(), QStringLiteral("Text1"));
         QVERIFY(box.isHidden());
     }
+
+    // The last picture given wins, whether a file not read yet or a picture.
+    void pictureFileAsIfReadAtOnce_data() {
+        QTest::addColumn<bool>("stretch");
+        QTest::addColumn<QStringList>("given"); // a file name, or "picture:" and a file read at once
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QSize>("size");
+        const QString green = QStringLiteral(":/digits/green_0.jpg");       // 63 x 109
+        const QString colon = QStringLiteral(":/digits/magenta_colon.jpg"); // 22 x 63
+        const QString picture = QStringLiteral("picture:");
+        QTest::newRow("a file at its natural size") << false << QStringList{green} << green << QSize(63, 109);
+        QTest::newRow("a stretched file keeps the box")
+            << true << QStringList{green} << green << QSize(20, 30);
+        QTest::newRow("a picture after a file not read")
+            << false << QStringList{green, picture + colon} << colon << QSize(22, 63);
+        QTest::newRow("a file after a picture")
+            << false << QStringList{picture + colon, green} << green << QSize(63, 109);
+        QTest::newRow("a file after a file") << false << QStringList{colon, green} << green << QSize(63, 109);
+    }
+
+    void pictureFileAsIfReadAtOnce() {
+        QFETCH(bool, stretch);
+        QFETCH(QStringList, given);
+        QFETCH(QString, shown);
+        QFETCH(QSize, size);
+        QWidget window;
+        ImageControl image(&window, stretch);
+        image.resize(20, 30);
+        for (const QString& name : given) {
+            if (name.startsWith(QStringLiteral("picture:")))
+                image.setPicture(QPixmap(name.mid(8)));
+            else
+                image.setPictureFile(name);
+        }
+        QCOMPARE(image.size(), size);
+        QCOMPARE(image.picture().toImage(), QPixmap(shown).toImage());
+        // Drawn as the picture itself would be.
+        ImageControl direct(&window, stretch);
+        direct.resize(20, 30);
+        direct.setPicture(QPixmap(shown));
+        QCOMPARE(rendered(image), rendered(direct));
+    }
 };
 
-QTEST_MAIN(TestTextBox)
-#include "tst_text_box.moc"
+QTEST_MAIN(TestLazyControls)
+#include "tst_lazy_controls.moc"
