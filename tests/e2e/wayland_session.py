@@ -31,7 +31,7 @@ import subprocess
 import tempfile
 import time
 from pathlib import Path
-from typing import Optional, Sequence
+from typing import Callable, Optional, Sequence
 
 from talvex_e2e import (HarnessError, Image, Rect, TalvexProcess, _die_with_parent, _kill_group, talvex_exe,
                         wait_until)
@@ -175,17 +175,21 @@ class VirtualPointer:
             self.button(False)
             time.sleep(0.06)
 
-    def drag(self, start: tuple[int, int], steps: Sequence[tuple[int, int]], step_delay: float = 0.03) -> None:
-        """Presses at start, moves by each (dx, dy) of steps in turn with the button held, releases."""
+    def drag(self, start: tuple[int, int], steps: Sequence[tuple[int, int]], step_delay: float = 0.03,
+             after_step: Optional[Callable[[int], None]] = None) -> None:
+        """Presses at start, moves by each (dx, dy) of steps in turn with the button held, releases.
+        after_step(i), when given, runs after step i, e.g. to wait until a slow program has kept up."""
         self.arrive(*start)
         self.button(True)
         x, y = start
         try:
             time.sleep(0.1)
-            for dx, dy in steps:
+            for i, (dx, dy) in enumerate(steps):
                 x, y = x + dx, y + dy
                 self.move(x, y)
                 time.sleep(step_delay)
+                if after_step is not None:
+                    after_step(i)
             time.sleep(0.2)
         finally:
             self.button(False)
