@@ -14,7 +14,7 @@ packages=(
     clang libclang-rt-14-dev
     lintian appstream librsvg2-bin
     g++-mingw-w64-x86-64 wine64
-    sway xwayland grim foot qt6-wayland
+    sway xwayland grim foot wtype qt6-wayland
     fluxbox i3-wm x11-xserver-utils
 )
 

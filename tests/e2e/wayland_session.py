@@ -418,6 +418,12 @@ class SwaySession:
             raise HarnessError(f"grim failed: {result.stderr.decode(errors='replace')}")
         return Image.from_ppm(result.stdout)
 
+    def type_text(self, text: str) -> None:
+        """Types into whatever has the compositor's keyboard focus, through a virtual keyboard (wtype)."""
+        # A new keyboard's first keys can arrive before its client has taken the keymap: wait first.
+        subprocess.run(["wtype", "-s", "300", text], check=True, timeout=20,
+                       env={**os.environ, "XDG_RUNTIME_DIR": str(self.runtime), "WAYLAND_DISPLAY": self.wayland_display})
+
     # -- programs -----------------------------------------------------------------------------
 
     def fresh_store(self) -> Path:
