@@ -35,8 +35,8 @@ constexpr std::array<double, 11> magentaLefts{420,  1380, 2340, 3300, 4260, 5220
 constexpr std::array<double, 11> greenLefts{420, 1380, 2400, 3360, 4320, 5280, 6300, 7260, 8220, 9180, 10260};
 
 // One picture set: image controls at their natural size, element k showing digit k, element 10 the colon.
-// A picture is read when a tick first needs it: a strip counting down never reads the overtime set until
-// the time is up, and a strip in overtime never reads the countdown set.
+// A picture is read when it is first shown: a strip in overtime never reads the countdown set, and a strip
+// counting down reads of the overtime set only the design pictures it opens with until the time is up.
 void buildPictureSet(QWidget& window, std::array<ImageControl*, 11>& set, const char* colour,
                      const std::array<double, 11>& lefts, double top) {
     for (std::size_t k = 0; k < set.size(); ++k) {
