@@ -700,10 +700,33 @@ def _stop_leftover_sessions() -> None:
         session.stop()
 
 
-class XSession:
-    """Xvfb on a free display, openbox on it, a temporary folder, and helpers to act on it."""
+# Window managers a session can run, each with the least configuration that starts it on its own.
+WINDOW_MANAGERS = ("openbox", "fluxbox", "i3")
 
-    def __init__(self, width: int = SCREEN_WIDTH, height: int = SCREEN_HEIGHT, depth: int = 24):
+# fluxbox reads its settings from $HOME/.fluxbox and would write a default set there; one workspace and
+# the toolbar (its taskbar) as a new user has them, and the rest left to its defaults.
+FLUXBOX_INIT = """\
+session.screen0.workspaces: 1
+session.screen0.toolbar.visible: true
+"""
+
+# Debian's /etc/i3/config would start a bar, a screen locker and the session's autostart programs; the
+# default keys are not needed.
+I3_CONFIG = """\
+# i3 config file (v4)
+font pango:monospace 8
+"""
+
+
+class XSession:
+    """Xvfb on a free display, a window manager on it (openbox unless told otherwise), a temporary
+    folder, and helpers to act on it."""
+
+    def __init__(self, width: int = SCREEN_WIDTH, height: int = SCREEN_HEIGHT, depth: int = 24,
+                 window_manager: str = "openbox"):
+        if window_manager not in WINDOW_MANAGERS:
+            raise ValueError(f"unknown window manager {window_manager!r}; one of {WINDOW_MANAGERS}")
+        self.window_manager = window_manager
         self.size = (width, height, depth)
         self.tmp: Optional[Path] = None
         self.display: Optional[str] = None
@@ -722,7 +745,7 @@ class XSession:
         try:
             self.tmp = Path(tempfile.mkdtemp(prefix="talvex-e2e-"))
             self._start_xvfb()
-            self._start_openbox()
+            self._start_window_manager()
             self._make_browser_stand_in()
         except BaseException:
             self.stop()
@@ -797,19 +820,60 @@ class XSession:
         wait_until(lambda: self.run(["xprop", "-root", "_NET_SUPPORTED"], check=False).returncode == 0,
                    10, message=f"Xvfb on {self.display} to accept clients")
 
-    def _start_openbox(self) -> None:
+    def _start_window_manager(self) -> None:
+        name = self.window_manager
         wm_config = self.tmp / "wm-config"
         wm_config.mkdir()
-        self.wm = self._spawn(["openbox", "--sm-disable"], env=self.env({"XDG_CONFIG_HOME": str(wm_config)}),
-                              log=self.tmp / "openbox.log")
+        env = {"XDG_CONFIG_HOME": str(wm_config)}
+        if name == "openbox":
+            argv = ["openbox", "--sm-disable"]
+        elif name == "fluxbox":
+            home = self.tmp / "wm-home"
+            (home / ".fluxbox").mkdir(parents=True)
+            (home / ".fluxbox" / "init").write_text(FLUXBOX_INIT)
+            for empty in ("keys", "apps", "startup", "menu"):
+                (home / ".fluxbox" / empty).write_text("")
+            env["HOME"] = str(home)
+            argv = ["fluxbox", "-rc", str(home / ".fluxbox" / "init")]
+        else:
+            config = wm_config / "i3.config"
+            config.write_text(I3_CONFIG)
+            argv = ["i3", "-c", str(config)]
+        log = self.tmp / f"{name}.log"
+        self.wm = self._spawn(argv, env=self.env(env), log=log)
 
         def managing() -> bool:
             if self.wm.poll() is not None:
-                raise HarnessError("openbox exited: " + (self.tmp / "openbox.log").read_text(errors="replace"))
+                raise HarnessError(f"{name} exited: " + log.read_text(errors="replace"))
             out = self.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], check=False).stdout
             return "window id #" in out
 
-        wait_until(managing, 15, message="openbox to manage windows")
+        wait_until(managing, 15, message=f"{name} to manage windows")
+        self._wait_until_windows_are_taken_in()
+
+    def _wait_until_windows_are_taken_in(self) -> None:
+        """Maps probe windows until the window manager takes one in. It announces itself before it
+        handles every request: openbox and fluxbox now and then never manage a window mapped in between."""
+        name = self.window_manager
+        deadline = time.monotonic() + 15
+        with self.xlib() as x:
+            while True:
+                probe = x.lib.XCreateSimpleWindow(x.dpy, x.root, 0, 0, 16, 16, 0, 0, 0)
+                x.lib.XMapRaised(x.dpy, probe)
+                x.lib.XSync(x.dpy, 0)
+                try:
+                    wait_until(lambda: probe in self.managed_windows(), 2, message=f"{name} to take in a window")
+                    taken_in = True
+                except HarnessError:
+                    taken_in = False
+                x.lib.XDestroyWindow(x.dpy, probe)
+                x.lib.XSync(x.dpy, 0)
+                if taken_in:
+                    wait_until(lambda: probe not in self.managed_windows(), 5,
+                               message=f"{name} to let go of a destroyed window")
+                    return
+                if time.monotonic() >= deadline:
+                    raise HarnessError(f"{name} took in no window within 15 s")
 
     def _make_browser_stand_in(self) -> None:
         self.bin_dir = self.tmp / "bin"
@@ -1044,7 +1108,10 @@ class XSession:
         with self.xlib() as x:
             x.send_wm_state(wid, NET_WM_STATE_ADD, "_NET_WM_STATE_FULLSCREEN")
         screen = Rect(0, 0, self.size[0], self.size[1])
-        wait_until(lambda: self.geometry(wid) == screen, timeout, message=f"window {wid} to fill the screen")
+        # Measured on the window manager's frame: i3 keeps a one-pixel border of its own around the client.
+        wait_until(lambda: (self.frame_geometry(wid) == screen
+                            and "_NET_WM_STATE_FULLSCREEN" in self.net_wm_state(wid)),
+                   timeout, message=f"window {wid} to fill the screen")
         return screen
 
     def input_focus(self) -> int:
@@ -1183,11 +1250,12 @@ class TalvexTestCase(unittest.TestCase):
     """A fresh display and window manager for the class; fresh store and screenshots on failure per test."""
 
     session: XSession
+    window_manager = "openbox"  # a class may choose another of WINDOW_MANAGERS
 
     @classmethod
     def setUpClass(cls) -> None:
         super().setUpClass()
-        cls.session = XSession()
+        cls.session = XSession(window_manager=cls.window_manager)
         cls.addClassCleanup(cls.session.stop)
         cls.session.start()
 
