@@ -81,12 +81,7 @@ void returnToPanel() {
             [] { settings_store::write(setting_rules::top, setting_rules::positionText(form1().Top())); });
     }
     resumeNext([] { unloadForm1(); });
-    resumeNext([] {
-        Form2& panel = form2();
-        panel.show();
-        panel.raise();
-        panel.activateWindow();
-    });
+    resumeNext([] { platform::showInFront(form2()); });
     resumeNext([] { form2().Text1->setFocus(Qt::OtherFocusReason); });
     // The whole text selected, so the new minutes are simply typed over the old ones.
     resumeNext([] {

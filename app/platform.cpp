@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace platform {
 
@@ -107,6 +108,42 @@ protected:
     }
 };
 
+// Makes a managed window, for as long as it is shown, a dialog of the window the presenter was working
+// in. Window managers keep a full-screen window (a slide show) above the others, and some give a new
+// window of another program neither the focus (fluxbox) nor even the screen (i3) until full screen ends,
+// while a dialog of the focused window comes up in front of it and focused everywhere. mutter, too, keeps
+// a dialog out of the taskbar only when it belongs to another window.
+class OwnerTie final : public QObject {
+public:
+    explicit OwnerTie(QWidget& window) : QObject(&window) {
+        setObjectName(name());
+        window.installEventFilter(this);
+    }
+
+    static QString name() { return QStringLiteral("talvex-owner-tie"); }
+
+    // Ties the window to `owner`, or unties it for 0; takes effect when the window is next mapped.
+    void tieTo(QWidget& window, unsigned long owner) {
+        window.winId(); // the tie is set on the native window, made here before the first show
+        QWindow* handle = window.windowHandle();
+        if (!handle)
+            return;
+        std::unique_ptr<QWindow> foreign(owner ? QWindow::fromWinId(owner) : nullptr);
+        handle->setTransientParent(foreign.get());
+        owner_ = std::move(foreign);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Hide && owner_)
+            tieTo(*static_cast<QWidget*>(watched), 0);
+        return false;
+    }
+
+private:
+    std::unique_ptr<QWindow> owner_;
+};
+
 } // namespace
 
 void makeTopmost(QWidget& window) {
@@ -120,6 +157,23 @@ void makeTopmost(QWidget& window) {
     // Found by name: these helpers have no meta-object of their own, so a typed search would match any child.
     if (unmanaged && !window.findChild<QObject*>(KeepOnTop::name(), Qt::FindDirectChildrenOnly))
         new KeepOnTop(window);
+}
+
+void showInFront(QWidget& window) {
+    const x11::FocusedWindow owner = x11::focusedWindow();
+    if (owner.id) {
+        auto* tie =
+            static_cast<OwnerTie*>(window.findChild<QObject*>(OwnerTie::name(), Qt::FindDirectChildrenOnly));
+        if (!tie)
+            tie = new OwnerTie(window);
+        tie->tieTo(window, owner.id);
+    }
+    window.show();
+    window.raise();
+    // The window manager hands the focus to a new dialog of the focused window by itself. Asking for it
+    // over a full-screen window would be worse than needless: i3 ends full screen for a window that asks.
+    if (!owner.fullScreen)
+        window.activateWindow();
 }
 
 void skipTaskbar(QWidget& window) {

@@ -13,6 +13,10 @@ namespace platform {
 // Keeps the window above every other window, a full-screen slide show included.
 void makeTopmost(QWidget& window);
 
+// Shows a window the presenter asked for in front of every other window, a focused full-screen slide
+// show included, and gives it the keyboard focus.
+void showInFront(QWidget& window);
+
 // Keeps a top-level window out of the taskbar and the window switcher.
 void skipTaskbar(QWidget& window);
 

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QWidget>
+#include <QWindow>
 
 #include <xcb/xcb.h>
 
@@ -116,6 +117,34 @@ void addSkipTaskbarState(QWidget& window) {
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, state, XCB_ATOM_ATOM, 32,
                         static_cast<std::uint32_t>(atoms.size()), atoms.data());
     xcb_flush(c);
+}
+
+FocusedWindow focusedWindow() {
+    xcb_connection_t* c = connection();
+    if (!c)
+        return {};
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    // The window manager's word: X's own focus may rest on a frame or on a child of the client.
+    const std::unique_ptr<xcb_get_property_reply_t, FreeDeleter> active(xcb_get_property_reply(
+        c, xcb_get_property(c, 0, root, atom(c, "_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 0, 1), nullptr));
+    if (!active || active->format != 32 || xcb_get_property_value_length(active.get()) != 4)
+        return {};
+    const xcb_window_t window = *static_cast<const xcb_window_t*>(xcb_get_property_value(active.get()));
+    if (window == XCB_WINDOW_NONE)
+        return {};
+    for (const QWindow* own : QGuiApplication::allWindows()) {
+        if (own->type() != Qt::ForeignWindow && own->handle() && own->winId() == window)
+            return {};
+    }
+    const xcb_atom_t fullScreen = atom(c, "_NET_WM_STATE_FULLSCREEN");
+    const std::unique_ptr<xcb_get_property_reply_t, FreeDeleter> state(xcb_get_property_reply(
+        c, xcb_get_property(c, 0, window, atom(c, "_NET_WM_STATE"), XCB_ATOM_ATOM, 0, 1024), nullptr));
+    // A window that is gone by now has no state: nothing to stand in front of.
+    if (!state)
+        return {};
+    const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(state.get()));
+    const auto* end = atoms + (state->format == 32 ? xcb_get_property_value_length(state.get()) / 4 : 0);
+    return {window, std::find(atoms, end, fullScreen) != end};
 }
 
 bool serverReachable() {

@@ -13,6 +13,14 @@ bool isActive();
 // Adds skip-taskbar and skip-pager to the window's state; only takes effect before the window is mapped.
 void addSkipTaskbarState(QWidget& window);
 
+// The window of another program that has the keyboard focus, as the window manager names it: id 0 when
+// there is none.
+struct FocusedWindow {
+    unsigned long id = 0;
+    bool fullScreen = false; // it fills its screen, as a slide show does
+};
+FocusedWindow focusedWindow();
+
 // Whether an X server answers at DISPLAY, before the application has a connection of its own.
 bool serverReachable();
 

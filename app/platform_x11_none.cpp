@@ -7,6 +7,9 @@ bool isActive() {
     return false;
 }
 void addSkipTaskbarState(QWidget&) {}
+FocusedWindow focusedWindow() {
+    return {};
+}
 bool serverReachable() {
     return false;
 }
