@@ -985,7 +985,8 @@ class XSession:
             argv += ["--all", "--classname", class_name]
         argv += ["--name", pattern]
         out = self.run(argv, check=False).stdout
-        return [int(line) for line in out.split() if line.isdigit()]
+        # xdotool can meet a window twice while a window manager reparents it (i3 does as it maps).
+        return list(dict.fromkeys(int(line) for line in out.split() if line.isdigit()))
 
     def managed_windows(self) -> list[int]:
         """Client windows the window manager lists (_NET_CLIENT_LIST)."""
