@@ -196,19 +196,6 @@ def memory_kib(pid: int) -> dict[str, int]:
     return values
 
 
-FONT_SUFFIXES = (".ttf", ".otf", ".ttc", ".pfb", ".pfa", ".pcf", ".pcf.gz", ".woff", ".woff2")
-
-
-def mapped_fonts(pid: int) -> set[str]:
-    fonts = set()
-    for line in Path(f"/proc/{pid}/maps").read_text().splitlines():
-        fields = line.split(maxsplit=5)
-        path = fields[5] if len(fields) == 6 else ""
-        if path.lower().endswith(FONT_SUFFIXES) or ("fontconfig/" in path and ".cache-" in path):
-            fonts.add(path)
-    return fonts
-
-
 def cpu_seconds(pid: int) -> float:
     fields = Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()
     return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
@@ -273,7 +260,7 @@ def measure_running(session: e2e.XSession, reader: ScreenReader, timer: Subject,
         for name, process in processes.items():
             for key, kib in memory_kib(process.pid).items():
                 figures[name][f"{key}_5s"] = kib / 1024
-            figures[name]["fonts_5s"] = len(mapped_fonts(process.pid))
+            figures[name]["fonts_5s"] = len(e2e.mapped_fonts(process.pid))
             cpu0[name], switches0[name] = cpu_seconds(process.pid), context_switches(process.pid)
         wall0 = time.monotonic()
         print(f"  ticking for {minutes:g} min, tick lag over the first {ticks} s", flush=True)

@@ -390,6 +390,37 @@ def hms(seconds: int) -> str:
 # ---------------------------------------------------------------------------------------------
 # The settings store
 
+FONT_SUFFIXES = (".ttf", ".otf", ".ttc", ".pfb", ".pfa", ".pcf", ".pcf.gz", ".woff", ".woff2")
+
+
+def mapped_fonts(pid: int) -> list[str]:
+    """The font files and fontconfig caches mapped into a process: both stay mapped once a text has
+    been laid out."""
+    fonts = set()
+    for line in Path(f"/proc/{pid}/maps").read_text().splitlines():
+        fields = line.split(maxsplit=5)
+        path = fields[5] if len(fields) == 6 else ""
+        if path.lower().endswith(FONT_SUFFIXES) or ("fontconfig/" in path and ".cache-" in path):
+            fonts.add(path)
+    return sorted(fonts)
+
+
+def parse_xwininfo(out: str) -> dict:
+    """xwininfo's fields: 'Absolute upper-left X', 'Width', 'Map State', 'Override Redirect State', ..."""
+    info = {}
+    for line in out.splitlines():
+        if ":" in line and not line.lstrip().startswith("xwininfo"):
+            key, _, value = line.partition(":")
+            info[key.strip()] = value.strip()
+    return info
+
+
+def xwininfo_rect(info: dict) -> Rect:
+    """The window's rectangle on the screen (absolute position, inside size) from parse_xwininfo()."""
+    return Rect(int(info["Absolute upper-left X"]), int(info["Absolute upper-left Y"]),
+                int(info["Width"]), int(info["Height"]))
+
+
 def _unquote_qsettings(value: str) -> str:
     """Undoes the quoting and escapes QSettings uses in INI values."""
     value = value.strip()
@@ -1011,20 +1042,11 @@ class XSession:
         wait_until(lambda: not self.find_windows(title), timeout, message=f"no visible window titled {title!r}")
 
     def window_info(self, wid: int) -> dict:
-        """xwininfo's fields: 'Absolute upper-left X', 'Width', 'Map State', 'Override Redirect State', ..."""
-        out = self.run(["xwininfo", "-id", str(wid)]).stdout
-        info = {}
-        for line in out.splitlines():
-            if ":" in line and not line.lstrip().startswith("xwininfo"):
-                key, _, value = line.partition(":")
-                info[key.strip()] = value.strip()
-        return info
+        return parse_xwininfo(self.run(["xwininfo", "-id", str(wid)]).stdout)
 
     def geometry(self, wid: int) -> Rect:
         """The window's rectangle on the screen (absolute position, inside size)."""
-        info = self.window_info(wid)
-        return Rect(int(info["Absolute upper-left X"]), int(info["Absolute upper-left Y"]),
-                    int(info["Width"]), int(info["Height"]))
+        return xwininfo_rect(self.window_info(wid))
 
     def toplevel(self, wid: int) -> int:
         """The root's child that holds the window: the window manager's frame, or the window itself."""

@@ -2,24 +2,9 @@
 fontconfig cache until it shows a caption, the popup menu's or the panel's."""
 
 import unittest
-from pathlib import Path
 
 from presenter import PANEL, Presenter
-from talvex_e2e import TalvexTestCase, wait_until
-
-FONT_SUFFIXES = (".ttf", ".otf", ".ttc", ".pfb", ".pfa", ".pcf", ".pcf.gz", ".woff", ".woff2")
-
-
-def mapped_fonts(pid: int) -> list[str]:
-    """The font files and fontconfig caches mapped into the process: both stay mapped once a text has
-    been laid out."""
-    fonts = set()
-    for line in Path(f"/proc/{pid}/maps").read_text().splitlines():
-        fields = line.split(maxsplit=5)
-        path = fields[5] if len(fields) == 6 else ""
-        if path.lower().endswith(FONT_SUFFIXES) or ("fontconfig/" in path and ".cache-" in path):
-            fonts.add(path)
-    return sorted(fonts)
+from talvex_e2e import TalvexTestCase, mapped_fonts, wait_until
 
 
 class FontsTest(Presenter, TalvexTestCase):

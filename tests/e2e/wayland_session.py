@@ -33,8 +33,8 @@ import time
 from pathlib import Path
 from typing import Callable, Optional, Sequence
 
-from talvex_e2e import (HarnessError, Image, Rect, TalvexProcess, _die_with_parent, _kill_group, talvex_exe,
-                        wait_until)
+from talvex_e2e import (HarnessError, Image, Rect, TalvexProcess, _die_with_parent, _kill_group, parse_xwininfo,
+                        talvex_exe, wait_until, xwininfo_rect)
 
 OUTPUT_WIDTH = 1280
 OUTPUT_HEIGHT = 800
@@ -478,18 +478,10 @@ class SwaySession:
         wait_until(lambda: not self.x_windows(title), timeout, message=f"no X window titled {title!r}")
 
     def x_window_info(self, wid: int) -> dict:
-        out = self.run(["xwininfo", "-id", str(wid)]).stdout
-        info = {}
-        for line in out.splitlines():
-            if ":" in line and not line.lstrip().startswith("xwininfo"):
-                key, _, value = line.partition(":")
-                info[key.strip()] = value.strip()
-        return info
+        return parse_xwininfo(self.run(["xwininfo", "-id", str(wid)]).stdout)
 
     def x_geometry(self, wid: int) -> Rect:
-        info = self.x_window_info(wid)
-        return Rect(int(info["Absolute upper-left X"]), int(info["Absolute upper-left Y"]),
-                    int(info["Width"]), int(info["Height"]))
+        return xwininfo_rect(self.x_window_info(wid))
 
     def is_override_redirect(self, wid: int) -> bool:
         return self.x_window_info(wid).get("Override Redirect State") == "yes"
