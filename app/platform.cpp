@@ -112,7 +112,9 @@ protected:
 // in. Window managers keep a full-screen window (a slide show) above the others, and some give a new
 // window of another program neither the focus (fluxbox) nor even the screen (i3) until full screen ends,
 // while a dialog of the focused window comes up in front of it and focused everywhere. mutter, too, keeps
-// a dialog out of the taskbar only when it belongs to another window.
+// a dialog out of the taskbar only when it belongs to another window: with no window to belong to, the
+// window is declared a normal one, whose skip-taskbar state mutter honours. It is a dialog again for the
+// next owner: declared normal over a focused full-screen window, it was left unfocused by openbox.
 class OwnerTie final : public QObject {
 public:
     explicit OwnerTie(QWidget& window) : QObject(&window) {
@@ -122,7 +124,8 @@ public:
 
     static QString name() { return QStringLiteral("talvex-owner-tie"); }
 
-    // Ties the window to `owner`, or unties it for 0; takes effect when the window is next mapped.
+    // Ties the window to `owner`, or for 0 leaves it a window of its own; takes effect when the window is
+    // next mapped.
     void tieTo(QWidget& window, unsigned long owner) {
         window.winId(); // the tie is set on the native window, made here before the first show
         QWindow* handle = window.windowHandle();
@@ -131,12 +134,16 @@ public:
         std::unique_ptr<QWindow> foreign(owner ? QWindow::fromWinId(owner) : nullptr);
         handle->setTransientParent(foreign.get());
         owner_ = std::move(foreign);
+        x11::declareNormalWindow(window, owner == 0);
     }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Hide && owner_)
-            tieTo(*static_cast<QWidget*>(watched), 0);
+        if (event->type() == QEvent::Hide && owner_) {
+            if (QWindow* handle = static_cast<QWidget*>(watched)->windowHandle())
+                handle->setTransientParent(nullptr);
+            owner_.reset();
+        }
         return false;
     }
 
@@ -161,7 +168,7 @@ void makeTopmost(QWidget& window) {
 
 void showInFront(QWidget& window) {
     const x11::FocusedWindow owner = x11::focusedWindow();
-    if (owner.id) {
+    if (x11::isActive()) {
         auto* tie =
             static_cast<OwnerTie*>(window.findChild<QObject*>(OwnerTie::name(), Qt::FindDirectChildrenOnly));
         if (!tie)

@@ -1,8 +1,10 @@
 #include "app/platform_x11.h"
 
 #include <QAbstractNativeEventFilter>
+#include <QByteArray>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QVariant>
 #include <QWidget>
 #include <QWindow>
 
@@ -116,6 +118,41 @@ void addSkipTaskbarState(QWidget& window) {
     }
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, state, XCB_ATOM_ATOM, 32,
                         static_cast<std::uint32_t>(atoms.size()), atoms.data());
+    xcb_flush(c);
+}
+
+void declareNormalWindow(QWidget& window, bool normal) {
+    xcb_connection_t* c = connection();
+    if (!c)
+        return;
+    const auto id = static_cast<xcb_window_t>(window.winId());
+    const xcb_atom_t type = atom(c, "_NET_WM_WINDOW_TYPE");
+    // Qt's own types, kept on the widget while the window is declared normal.
+    static constexpr char saved[] = "talvex-window-types";
+    if (normal) {
+        if (!window.property(saved).isValid()) {
+            const std::unique_ptr<xcb_get_property_reply_t, FreeDeleter> reply(
+                xcb_get_property_reply(c, xcb_get_property(c, 0, id, type, XCB_ATOM_ATOM, 0, 1024), nullptr));
+            QByteArray types;
+            if (reply && reply->format == 32)
+                types = QByteArray(static_cast<const char*>(xcb_get_property_value(reply.get())),
+                                   xcb_get_property_value_length(reply.get()));
+            window.setProperty(saved, types);
+        }
+        const xcb_atom_t plain = atom(c, "_NET_WM_WINDOW_TYPE_NORMAL");
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, type, XCB_ATOM_ATOM, 32, 1, &plain);
+    } else {
+        const QVariant types = window.property(saved);
+        if (!types.isValid())
+            return;
+        const QByteArray atoms = types.toByteArray();
+        if (atoms.isEmpty())
+            xcb_delete_property(c, id, type);
+        else
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, type, XCB_ATOM_ATOM, 32,
+                                static_cast<std::uint32_t>(atoms.size() / 4), atoms.constData());
+        window.setProperty(saved, QVariant());
+    }
     xcb_flush(c);
 }
 

@@ -13,6 +13,10 @@ bool isActive();
 // Adds skip-taskbar and skip-pager to the window's state; only takes effect before the window is mapped.
 void addSkipTaskbarState(QWidget& window);
 
+// Declares the window a normal one, or gives it back the types Qt declared; only takes effect before the
+// window is mapped.
+void declareNormalWindow(QWidget& window, bool normal);
+
 // The window of another program that has the keyboard focus, as the window manager names it: id 0 when
 // there is none.
 struct FocusedWindow {

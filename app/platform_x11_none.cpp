@@ -7,6 +7,7 @@ bool isActive() {
     return false;
 }
 void addSkipTaskbarState(QWidget&) {}
+void declareNormalWindow(QWidget&, bool) {}
 FocusedWindow focusedWindow() {
     return {};
 }

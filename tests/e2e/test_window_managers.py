@@ -140,6 +140,40 @@ class PanelOverFullScreenCase(Presenter, TalvexTestCase):
         self.assertEqual(watch.focused(), [], "a strip had the focus")
         self.assertTrue(program.is_running(), program.log())
 
+    def test_panel_with_no_window_focused_stays_off_the_taskbar_and_later_comes_up_over_the_slide_show(self):
+        """Opened while no other window has the focus, the panel is a window of its own, and it must stay
+        off the taskbar there too: mutter lists a dialog that belongs to no window, so the panel is then
+        declared a normal window. Over a slide show opened later it must be a dialog again, or openbox
+        leaves it unfocused."""
+        session = self.session
+        program = self.start_talvex()
+        wid = session.wait_window("Form1", timeout=15)
+        session.double_click(*self.strip_point(wid))
+        panel = session.wait_window(PANEL, visible_only=False, timeout=15)
+        wait_until(lambda: session.is_viewable(panel), 15, message="the panel to be mapped")
+        wait_until(lambda: session.input_focus() == panel and session.active_window() == panel, 10,
+                   message=f"the panel to have the focus (active {session.active_window()}, "
+                           f"focus {session.input_focus()})")
+        self.assertIn("_NET_WM_STATE_SKIP_TASKBAR", session.net_wm_state(panel))
+        # fluxbox names a window of its own active while no other is, and the panel becomes its dialog.
+        if self.window_manager != "fluxbox":
+            self.assertEqual(session.window_types(panel), ["_NET_WM_WINDOW_TYPE_NORMAL"])
+        self.snapshot("nothing-focused-panel")
+
+        session.type_text("5")
+        self.panel_click(panel, START_BUTTON)
+        wait_until(lambda: not session.is_viewable(panel), 10, message="the panel to hide")
+        show = self.slide_show()
+        watch = FocusWatch(session.display)
+        self.addCleanup(watch.close)
+        wid = self.strip_above_show(show)
+        session.double_click(*self.strip_point(wid))
+        self.assert_panel_in_front(panel, show, "after-nothing-focused")
+        self.assertEqual(session.window_types(panel)[0], "_NET_WM_WINDOW_TYPE_DIALOG")
+        self.start_from_panel(panel, show, watch, "7")
+        self.assertEqual(watch.focused(), [], "a strip had the focus")
+        self.assertTrue(program.is_running(), program.log())
+
 
 class OpenboxTest(PanelOverFullScreenCase):
     window_manager = "openbox"
