@@ -1,9 +1,9 @@
 #include "app/platform_x11.h"
 
 #include <QAbstractNativeEventFilter>
-#include <QByteArray>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QList>
 #include <QVariant>
 #include <QWidget>
 #include <QWindow>
@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace platform::x11 {
@@ -33,6 +34,28 @@ xcb_atom_t atom(xcb_connection_t* c, const char* name) {
     const std::unique_ptr<xcb_intern_atom_reply_t, FreeDeleter> reply(xcb_intern_atom_reply(
         c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr));
     return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+}
+
+// The atoms of a list property such as _NET_WM_STATE or _NET_WM_WINDOW_TYPE: empty when the window has
+// none, nothing at all when the window is gone.
+std::optional<std::vector<xcb_atom_t>> atomList(xcb_connection_t* c, xcb_window_t window,
+                                                xcb_atom_t property) {
+    const std::unique_ptr<xcb_get_property_reply_t, FreeDeleter> reply(
+        xcb_get_property_reply(c, xcb_get_property(c, 0, window, property, XCB_ATOM_ATOM, 0, 1024), nullptr));
+    if (!reply)
+        return std::nullopt;
+    std::vector<xcb_atom_t> atoms;
+    if (reply->format == 32 && reply->type == XCB_ATOM_ATOM) {
+        const auto* first = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
+        atoms.assign(first, first + xcb_get_property_value_length(reply.get()) / 4);
+    }
+    return atoms;
+}
+
+void setAtomList(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property,
+                 const std::vector<xcb_atom_t>& atoms) {
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, property, XCB_ATOM_ATOM, 32,
+                        static_cast<std::uint32_t>(atoms.size()), atoms.data());
 }
 
 // Asks the server once for the root window's structure events, which it sends for every top-level
@@ -104,20 +127,13 @@ void addSkipTaskbarState(QWidget& window) {
         return;
     const auto id = static_cast<xcb_window_t>(window.winId());
     const xcb_atom_t state = atom(c, "_NET_WM_STATE");
-    std::vector<xcb_atom_t> atoms;
-    const std::unique_ptr<xcb_get_property_reply_t, FreeDeleter> reply(
-        xcb_get_property_reply(c, xcb_get_property(c, 0, id, state, XCB_ATOM_ATOM, 0, 1024), nullptr));
-    if (reply && reply->format == 32 && reply->type == XCB_ATOM_ATOM) {
-        const auto* existing = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
-        atoms.assign(existing, existing + xcb_get_property_value_length(reply.get()) / 4);
-    }
+    std::vector<xcb_atom_t> atoms = atomList(c, id, state).value_or(std::vector<xcb_atom_t>{});
     for (const char* name : {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"}) {
         const xcb_atom_t wanted = atom(c, name);
         if (std::find(atoms.begin(), atoms.end(), wanted) == atoms.end())
             atoms.push_back(wanted);
     }
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, state, XCB_ATOM_ATOM, 32,
-                        static_cast<std::uint32_t>(atoms.size()), atoms.data());
+    setAtomList(c, id, state, atoms);
     xcb_flush(c);
 }
 
@@ -131,26 +147,19 @@ void declareNormalWindow(QWidget& window, bool normal) {
     static constexpr char saved[] = "talvex-window-types";
     if (normal) {
         if (!window.property(saved).isValid()) {
-            const std::unique_ptr<xcb_get_property_reply_t, FreeDeleter> reply(
-                xcb_get_property_reply(c, xcb_get_property(c, 0, id, type, XCB_ATOM_ATOM, 0, 1024), nullptr));
-            QByteArray types;
-            if (reply && reply->format == 32)
-                types = QByteArray(static_cast<const char*>(xcb_get_property_value(reply.get())),
-                                   xcb_get_property_value_length(reply.get()));
-            window.setProperty(saved, types);
+            const std::vector<xcb_atom_t> types = atomList(c, id, type).value_or(std::vector<xcb_atom_t>{});
+            window.setProperty(saved, QVariant::fromValue(QList<xcb_atom_t>(types.begin(), types.end())));
         }
-        const xcb_atom_t plain = atom(c, "_NET_WM_WINDOW_TYPE_NORMAL");
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, type, XCB_ATOM_ATOM, 32, 1, &plain);
+        setAtomList(c, id, type, {atom(c, "_NET_WM_WINDOW_TYPE_NORMAL")});
     } else {
         const QVariant types = window.property(saved);
         if (!types.isValid())
             return;
-        const QByteArray atoms = types.toByteArray();
+        const QList<xcb_atom_t> atoms = types.value<QList<xcb_atom_t>>();
         if (atoms.isEmpty())
             xcb_delete_property(c, id, type);
         else
-            xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, type, XCB_ATOM_ATOM, 32,
-                                static_cast<std::uint32_t>(atoms.size() / 4), atoms.constData());
+            setAtomList(c, id, type, std::vector<xcb_atom_t>(atoms.begin(), atoms.end()));
         window.setProperty(saved, QVariant());
     }
     xcb_flush(c);
@@ -173,15 +182,12 @@ FocusedWindow focusedWindow() {
         if (own->type() != Qt::ForeignWindow && own->handle() && own->winId() == window)
             return {};
     }
-    const xcb_atom_t fullScreen = atom(c, "_NET_WM_STATE_FULLSCREEN");
-    const std::unique_ptr<xcb_get_property_reply_t, FreeDeleter> state(xcb_get_property_reply(
-        c, xcb_get_property(c, 0, window, atom(c, "_NET_WM_STATE"), XCB_ATOM_ATOM, 0, 1024), nullptr));
     // A window that is gone by now has no state: nothing to stand in front of.
+    const std::optional<std::vector<xcb_atom_t>> state = atomList(c, window, atom(c, "_NET_WM_STATE"));
     if (!state)
         return {};
-    const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(state.get()));
-    const auto* end = atoms + (state->format == 32 ? xcb_get_property_value_length(state.get()) / 4 : 0);
-    return {window, std::find(atoms, end, fullScreen) != end};
+    const xcb_atom_t fullScreen = atom(c, "_NET_WM_STATE_FULLSCREEN");
+    return {window, std::find(state->begin(), state->end(), fullScreen) != state->end()};
 }
 
 bool serverReachable() {

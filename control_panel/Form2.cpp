@@ -138,8 +138,6 @@ Form2::Form2() {
 QCursor Form2::handCursor(qreal scale) {
     const QPixmap hand = pngPicture(QStringLiteral(":/hand_cursor.png"));
     const QPointF fingertip(12, 1);
-    if (scale == 1)
-        return QCursor(hand, qRound(fingertip.x()), qRound(fingertip.y()));
     const int side = qRound(hand.width() * scale);
     // Whole scales keep the drawn pixels crisp; other scales are smoothed.
     const bool whole = scale == std::floor(scale);

@@ -222,12 +222,7 @@ void Form1::watchScreens() {
 // goes on counting where it lands, and nothing is stored: the presenter did not choose the place.
 void Form1::bringBackIfLost() {
     QTimer::singleShot(0, this, [this] {
-        if (!isVisible())
-            return;
-        const placement::Area here{Left(), Top(), Width(), Height()};
-        if (const auto fallback = placement::fallbackFor(here, desktop::screens())) {
-            setLeft(fallback->left);
-            setTop(fallback->top);
-        }
+        if (isVisible())
+            desktop::placeReachably(*this, {Left(), Top()}, Height());
     });
 }
