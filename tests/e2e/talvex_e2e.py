@@ -749,7 +749,101 @@ font pango:monospace 8
 """
 
 
-class XSession:
+class XWindows:
+    """Questions about the X windows on a display, asked through the X tools, which the class that mixes
+    this in runs with its own run(argv, check=...)."""
+
+    window_timeout = 10.0     # seconds to wait for a window to appear, unless told otherwise
+    no_window_timeout = 5.0   # and to disappear
+
+    def find_windows(self, title: str, visible_only: bool = True, exact: bool = True,
+                     class_name: Optional[str] = None) -> list[int]:
+        """Windows whose title matches, found by walking the X window tree.
+
+        This does not depend on the window manager, so it also finds override-redirect windows.
+        """
+        pattern = f"^{re.escape(title)}$" if exact else title
+        argv = ["xdotool", "search"]
+        if visible_only:
+            argv.append("--onlyvisible")
+        if class_name is not None:
+            argv += ["--all", "--classname", class_name]
+        argv += ["--name", pattern]
+        out = self.run(argv, check=False).stdout
+        # xdotool can meet a window twice while a window manager reparents it (i3 does as it maps).
+        return list(dict.fromkeys(int(line) for line in out.split() if line.isdigit()))
+
+    def managed_windows(self) -> list[int]:
+        """Client windows the window manager lists (_NET_CLIENT_LIST)."""
+        out = self.run(["xprop", "-root", "_NET_CLIENT_LIST"], check=False).stdout
+        return [int(h, 16) for h in re.findall(r"0x[0-9a-fA-F]+", out)]
+
+    def wait_window(self, title: str, timeout: Optional[float] = None, managed: bool = False,
+                    visible_only: bool = True, exact: bool = True) -> int:
+        """The one window titled `title`; managed=True also waits for the window manager to list it."""
+        def found() -> Optional[int]:
+            windows = self.find_windows(title, visible_only=visible_only, exact=exact)
+            if managed:
+                listed = set(self.managed_windows())
+                windows = [w for w in windows if w in listed]
+            if len(windows) > 1:
+                raise HarnessError(f"{len(windows)} windows titled {title!r}: {windows}")
+            return windows[0] if windows else None
+
+        return wait_until(found, timeout or self.window_timeout,  # type: ignore[return-value]
+                          message=f"a window titled {title!r}")
+
+    def wait_no_window(self, title: str, timeout: Optional[float] = None) -> None:
+        wait_until(lambda: not self.find_windows(title), timeout or self.no_window_timeout,
+                   message=f"no visible window titled {title!r}")
+
+    def window_info(self, wid: int) -> dict:
+        return parse_xwininfo(self.run(["xwininfo", "-id", str(wid)]).stdout)
+
+    def geometry(self, wid: int) -> Rect:
+        """The window's rectangle on the screen (absolute position, inside size)."""
+        return xwininfo_rect(self.window_info(wid))
+
+    def toplevel(self, wid: int) -> int:
+        """The root's child that holds the window: the window manager's frame, or the window itself."""
+        while True:
+            out = self.run(["xwininfo", "-tree", "-id", str(wid)]).stdout
+            root = int(re.search(r"Root window id: (0x[0-9a-fA-F]+)", out).group(1), 16)
+            parent = int(re.search(r"Parent window id: (0x[0-9a-fA-F]+)", out).group(1), 16)
+            if parent == root:
+                return wid
+            wid = parent
+
+    def frame_geometry(self, wid: int) -> Rect:
+        """The outer rectangle on the screen: with the window manager's frame, if it drew one."""
+        return self.geometry(self.toplevel(wid))
+
+    def is_override_redirect(self, wid: int) -> bool:
+        return self.window_info(wid).get("Override Redirect State") == "yes"
+
+    def is_viewable(self, wid: int) -> bool:
+        return self.window_info(wid).get("Map State") == "IsViewable"
+
+    def program_windows(self, program: "TalvexProcess", visible_only: bool = True) -> list[int]:
+        """The program's top-level windows, found by the process id Qt puts on each of them."""
+        argv = ["xdotool", "search"] + (["--onlyvisible"] if visible_only else []) + ["--pid", str(program.pid)]
+        out = self.run(argv, check=False).stdout
+        return [int(line) for line in out.split() if line.isdigit()]
+
+    def wait_new_window(self, program: "TalvexProcess", known: Iterable[int], timeout: float = 5) -> int:
+        """A visible window of the program that is not among `known`, e.g. a popup menu just opened."""
+        known = set(known)
+
+        def found() -> Optional[int]:
+            new = [w for w in self.program_windows(program) if w not in known]
+            if len(new) > 1:
+                raise HarnessError(f"several new windows: {new}")
+            return new[0] if new else None
+
+        return wait_until(found, timeout, message="a new window of the program")  # type: ignore[return-value]
+
+
+class XSession(XWindows):
     """Xvfb on a free display, a window manager on it (openbox unless told otherwise), a temporary
     folder, and helpers to act on it."""
 
@@ -1000,74 +1094,6 @@ class XSession:
             self.programs.remove(program)
         return code
 
-    # -- windows ------------------------------------------------------------------------------
-
-    def find_windows(self, title: str, visible_only: bool = True, exact: bool = True,
-                     class_name: Optional[str] = None) -> list[int]:
-        """Windows whose title matches, found by walking the X window tree.
-
-        This does not depend on the window manager, so it also finds override-redirect windows.
-        """
-        pattern = f"^{re.escape(title)}$" if exact else title
-        argv = ["xdotool", "search"]
-        if visible_only:
-            argv.append("--onlyvisible")
-        if class_name is not None:
-            argv += ["--all", "--classname", class_name]
-        argv += ["--name", pattern]
-        out = self.run(argv, check=False).stdout
-        # xdotool can meet a window twice while a window manager reparents it (i3 does as it maps).
-        return list(dict.fromkeys(int(line) for line in out.split() if line.isdigit()))
-
-    def managed_windows(self) -> list[int]:
-        """Client windows the window manager lists (_NET_CLIENT_LIST)."""
-        out = self.run(["xprop", "-root", "_NET_CLIENT_LIST"], check=False).stdout
-        return [int(h, 16) for h in re.findall(r"0x[0-9a-fA-F]+", out)]
-
-    def wait_window(self, title: str, timeout: float = 10, managed: bool = False, visible_only: bool = True,
-                    exact: bool = True) -> int:
-        """The one window titled `title`; managed=True also waits for the window manager to list it."""
-        def found() -> Optional[int]:
-            windows = self.find_windows(title, visible_only=visible_only, exact=exact)
-            if managed:
-                listed = set(self.managed_windows())
-                windows = [w for w in windows if w in listed]
-            if len(windows) > 1:
-                raise HarnessError(f"{len(windows)} windows titled {title!r}: {windows}")
-            return windows[0] if windows else None
-
-        return wait_until(found, timeout, message=f"a window titled {title!r}")  # type: ignore[return-value]
-
-    def wait_no_window(self, title: str, timeout: float = 5) -> None:
-        wait_until(lambda: not self.find_windows(title), timeout, message=f"no visible window titled {title!r}")
-
-    def window_info(self, wid: int) -> dict:
-        return parse_xwininfo(self.run(["xwininfo", "-id", str(wid)]).stdout)
-
-    def geometry(self, wid: int) -> Rect:
-        """The window's rectangle on the screen (absolute position, inside size)."""
-        return xwininfo_rect(self.window_info(wid))
-
-    def toplevel(self, wid: int) -> int:
-        """The root's child that holds the window: the window manager's frame, or the window itself."""
-        while True:
-            out = self.run(["xwininfo", "-tree", "-id", str(wid)]).stdout
-            root = int(re.search(r"Root window id: (0x[0-9a-fA-F]+)", out).group(1), 16)
-            parent = int(re.search(r"Parent window id: (0x[0-9a-fA-F]+)", out).group(1), 16)
-            if parent == root:
-                return wid
-            wid = parent
-
-    def frame_geometry(self, wid: int) -> Rect:
-        """The outer rectangle on the screen: with the window manager's frame, if it drew one."""
-        return self.geometry(self.toplevel(wid))
-
-    def is_override_redirect(self, wid: int) -> bool:
-        return self.window_info(wid).get("Override Redirect State") == "yes"
-
-    def is_viewable(self, wid: int) -> bool:
-        return self.window_info(wid).get("Map State") == "IsViewable"
-
     def xprop(self, wid: Optional[int], prop: str) -> Optional[str]:
         """The value text of one property (after '=' or ':'), or None when the window has none."""
         target = ["-root"] if wid is None else ["-id", str(wid)]
@@ -1145,24 +1171,6 @@ class XSession:
     def selection_text(self, selection: str = "CLIPBOARD") -> Optional[str]:
         with self.xlib() as x:
             return x.selection_text(selection)
-
-    def program_windows(self, program: "TalvexProcess", visible_only: bool = True) -> list[int]:
-        """The program's top-level windows, found by the process id Qt puts on each of them."""
-        argv = ["xdotool", "search"] + (["--onlyvisible"] if visible_only else []) + ["--pid", str(program.pid)]
-        out = self.run(argv, check=False).stdout
-        return [int(line) for line in out.split() if line.isdigit()]
-
-    def wait_new_window(self, program: "TalvexProcess", known: Iterable[int], timeout: float = 5) -> int:
-        """A visible window of the program that is not among `known`, e.g. a popup menu just opened."""
-        known = set(known)
-
-        def found() -> Optional[int]:
-            new = [w for w in self.program_windows(program) if w not in known]
-            if len(new) > 1:
-                raise HarnessError(f"several new windows: {new}")
-            return new[0] if new else None
-
-        return wait_until(found, timeout, message="a new window of the program")  # type: ignore[return-value]
 
     # -- mouse and keyboard -------------------------------------------------------------------
 

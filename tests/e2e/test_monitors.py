@@ -71,6 +71,12 @@ class MonitorsTest(Presenter, TalvexTestCase):
     def laptop_and_projector(self) -> None:
         self.set_monitors(("LAPTOP", self.LAPTOP), ("PROJECTOR", self.PROJECTOR))
 
+    def open_strip_stored_at(self, left, top):
+        """Starts the program with `left` and `top` (twips) stored, as an earlier session left them."""
+        store = self.session.fresh_store()
+        write_settings(store, {"left": str(left), "top": str(top)})
+        return self.open_strip(store)
+
     def stored_place(self, program):
         values = read_settings(program.config_home) or {}
         return values.get("left"), values.get("top")
@@ -78,10 +84,8 @@ class MonitorsTest(Presenter, TalvexTestCase):
     def test_start_shows_the_stored_place_and_a_double_click_keeps_it(self):
         session = self.session
         self.laptop_and_projector()
-        store = session.fresh_store()
         # Parked in a corner of the laptop by an earlier session.
-        write_settings(store, {"left": str(3700 * TWIPS), "top": str(1000 * TWIPS)})
-        program, wid = self.open_strip(store)
+        program, wid = self.open_strip_stored_at(3700 * TWIPS, 1000 * TWIPS)
         self.assertEqual(session.geometry(wid), Rect(3700, 1000, STRIP_WIDTH, STRIP_HEIGHT))
         panel = self.open_panel(wid)
         self.assertEqual(self.stored_place(program), (str(3700 * TWIPS), str(1000 * TWIPS)))
@@ -111,9 +115,7 @@ class MonitorsTest(Presenter, TalvexTestCase):
                  ((-(STRIP_WIDTH - 30) * TWIPS, 3000), Rect(-(STRIP_WIDTH - 30), 200, STRIP_WIDTH, STRIP_HEIGHT))]
         for (left, top), shown in cases:
             with self.subTest(left=left, top=top):
-                store = session.fresh_store()
-                write_settings(store, {"left": str(left), "top": str(top)})
-                program, wid = self.open_strip(store)
+                program, wid = self.open_strip_stored_at(left, top)
                 self.assertEqual(session.geometry(wid), shown)
                 session.stop_program(program)
         # The start button judges the stored place the same way.
@@ -132,9 +134,7 @@ class MonitorsTest(Presenter, TalvexTestCase):
         # A 1440-pixel laptop screen with the projector below it: its places lie beyond 32767 twips.
         laptop, projector = Rect(0, 0, 2560, 1440), Rect(0, 1440, 1920, 1080)
         self.set_monitors(("LAPTOP", laptop), ("PROJECTOR", projector))
-        store = session.fresh_store()
-        write_settings(store, {"left": str(500 * TWIPS), "top": str(2300 * TWIPS)})
-        program, wid = self.open_strip(store)
+        program, wid = self.open_strip_stored_at(500 * TWIPS, 2300 * TWIPS)
         self.assertEqual(session.geometry(wid), Rect(500, 2300, STRIP_WIDTH, STRIP_HEIGHT))
         panel = self.open_panel(wid)
         self.assertEqual(self.stored_place(program), (str(500 * TWIPS), str(2300 * TWIPS)))
@@ -145,9 +145,7 @@ class MonitorsTest(Presenter, TalvexTestCase):
     def test_a_strip_on_a_monitor_that_is_unplugged_comes_back_and_counts_on(self):
         session = self.session
         self.laptop_and_projector()
-        store = session.fresh_store()
-        write_settings(store, {"left": str(300 * TWIPS), "top": str(400 * TWIPS)})
-        program, wid = self.open_strip(store)
+        program, wid = self.open_strip_stored_at(300 * TWIPS, 400 * TWIPS)
         panel = self.open_panel(wid)
         wid = self.start_timing(panel, "5")
         self.assertEqual(session.geometry(wid), Rect(300, 400, COMPACT_WIDTH, STARTED_HEIGHT))

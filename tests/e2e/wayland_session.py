@@ -14,7 +14,7 @@ Typical use:
 
     session = SwaySession(xwayland=True).start()
     program = session.start_talvex(store)
-    wid = session.wait_x_window("Form1")          # the strip as an X window, when XWayland runs
+    wid = session.wait_window("Form1")            # the strip as an X window, when XWayland runs
     session.pointer.click(*point)
     image = session.screenshot()
 """
@@ -33,8 +33,8 @@ import time
 from pathlib import Path
 from typing import Callable, Optional, Sequence
 
-from talvex_e2e import (HarnessError, Image, Rect, TalvexProcess, _die_with_parent, _kill_group, parse_xwininfo,
-                        talvex_exe, wait_until, xwininfo_rect)
+from talvex_e2e import (HarnessError, Image, TalvexProcess, XWindows, _die_with_parent, _kill_group, talvex_exe,
+                        wait_until)
 
 OUTPUT_WIDTH = 1280
 OUTPUT_HEIGHT = 800
@@ -198,8 +198,12 @@ class VirtualPointer:
 # ---------------------------------------------------------------------------------------------
 # The session
 
-class SwaySession:
-    """A headless sway on one 1280x800 output, with XWayland (xwayland=True) or without, and its pointer."""
+class SwaySession(XWindows):
+    """A headless sway on one 1280x800 output, with XWayland (xwayland=True) or without, and its pointer.
+    The X window questions reach the programs' X windows through XWayland."""
+
+    window_timeout = 20.0
+    no_window_timeout = 10.0
 
     def __init__(self, xwayland: bool = True):
         self.xwayland = xwayland
@@ -459,29 +463,3 @@ class SwaySession:
         if process in self.clients:
             self.clients.remove(process)
 
-    # -- X windows through XWayland -------------------------------------------------------------
-
-    def x_windows(self, title: str) -> list[int]:
-        out = self.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"], check=False).stdout
-        return [int(line) for line in out.split() if line.isdigit()]
-
-    def wait_x_window(self, title: str, timeout: float = 20) -> int:
-        def found() -> Optional[int]:
-            windows = self.x_windows(title)
-            if len(windows) > 1:
-                raise HarnessError(f"{len(windows)} X windows titled {title!r}")
-            return windows[0] if windows else None
-
-        return wait_until(found, timeout, message=f"an X window titled {title!r}")  # type: ignore[return-value]
-
-    def wait_no_x_window(self, title: str, timeout: float = 10) -> None:
-        wait_until(lambda: not self.x_windows(title), timeout, message=f"no X window titled {title!r}")
-
-    def x_window_info(self, wid: int) -> dict:
-        return parse_xwininfo(self.run(["xwininfo", "-id", str(wid)]).stdout)
-
-    def x_geometry(self, wid: int) -> Rect:
-        return xwininfo_rect(self.x_window_info(wid))
-
-    def is_override_redirect(self, wid: int) -> bool:
-        return self.x_window_info(wid).get("Override Redirect State") == "yes"

@@ -102,9 +102,9 @@ class XWaylandDesktopTest(WaylandTestCase):
                 show = self.full_screen(argv, is_view)
                 self.assertEqual((show["rect"]["width"], show["rect"]["height"]), (1280, 800))
                 program = self.start(self.store(400, 200))
-                wid = session.wait_x_window("Form1")
+                wid = session.wait_window("Form1")
                 place = Rect(400, 200, STRIP_WIDTH, STRIP_HEIGHT)
-                self.assertEqual(session.x_geometry(wid), place)
+                self.assertEqual(session.geometry(wid), place)
                 # Out of the compositor's hands: no frame, no tile, never in its tree of windows.
                 self.assertTrue(session.is_override_redirect(wid))
                 self.assertFalse([v for v in session.views() if v.get("pid") == program.pid])
@@ -133,8 +133,8 @@ class XWaylandDesktopTest(WaylandTestCase):
         session = self.session
         store = self.store(400, 200, minutes="1")
         program = self.start(store)
-        wid = session.wait_x_window("Form1")
-        start = session.x_geometry(wid)
+        wid = session.wait_window("Form1")
+        start = session.geometry(wid)
         self.assertEqual(start, Rect(400, 200, STRIP_WIDTH, STRIP_HEIGHT))
 
         # A drag in big uneven jumps, each short of the strip's edge as seen from the grab in its middle:
@@ -147,65 +147,60 @@ class XWaylandDesktopTest(WaylandTestCase):
             # to follow, and the next jump from the strip's old place could clear its edge.
             dx, dy = sum(s[0] for s in steps[:i + 1]), sum(s[1] for s in steps[:i + 1])
             wanted = Rect(start.x + dx, start.y + dy, STRIP_WIDTH, STRIP_HEIGHT)
-            wait_until(lambda: session.x_geometry(wid) == wanted, 5, interval=0.02,
+            wait_until(lambda: session.geometry(wid) == wanted, 5, interval=0.02,
                        message=f"the strip to follow jump {i} to {wanted}")
             time.sleep(0.05)  # and the compositor to take the X window's new place
 
         session.pointer.drag(self.strip_point(start), steps, after_step=kept_up)
         moved = Rect(start.x + sum(dx for dx, _ in steps), start.y + sum(dy for _, dy in steps),
                      STRIP_WIDTH, STRIP_HEIGHT)
-        wait_until(lambda: session.x_geometry(wid) == moved, 5,
-                   message=f"the strip at {moved}, not {session.x_geometry(wid)}")
+        wait_until(lambda: session.geometry(wid) == moved, 5,
+                   message=f"the strip at {moved}, not {session.geometry(wid)}")
         self.wait_reading(moved, lambda r: is_overtime(r))
 
         time.sleep(0.6)  # past the double-click interval: the drag's release must not count as a click
         session.pointer.double_click(*self.strip_point(moved))
-        panel = session.wait_x_window(PANEL)
-        session.wait_no_x_window("Form1")
+        panel = session.wait_window(PANEL)
+        session.wait_no_window("Form1")
         self.assertEqual((program.settings()["left"], program.settings()["top"]),
                          (str(moved.x * TWIPS), str(moved.y * TWIPS)))
         # The panel is a window of the compositor's, focused, and on the screen.
         view = session.wait_view(lambda v: v.get("name") == PANEL and v.get("focused"), message="the focused panel")
         self.assertEqual(view["shell"], "xwayland")
-        frame = session.x_geometry(panel)
+        frame = session.geometry(panel)
         self.assertTrue(0 <= frame.x and frame.right <= 1280 and 0 <= frame.y and frame.bottom <= 800, frame)
         self.wait_settled(program, 0.5)
         self.snapshot("panel", crop=frame.grown(10))
 
         # 开始计时 puts the strip at the stored place, counting down in green.
         session.pointer.click(frame.x + START_BUTTON[0], frame.y + START_BUTTON[1])
-        wid = session.wait_x_window("Form1")
+        wid = session.wait_window("Form1")
         started = Rect(moved.x, moved.y, COMPACT_WIDTH, STARTED_HEIGHT)
-        self.assertEqual(session.x_geometry(wid), started)
+        self.assertEqual(session.geometry(wid), started)
         self.wait_reading(started, is_green, layout="compact")
         self.snapshot("started", crop=started.grown(20))
 
         # So does the next start of the program.
         session.stop_program(program)
-        session.wait_no_x_window("Form1")
+        session.wait_no_window("Form1")
         self.start(store)
-        wid = session.wait_x_window("Form1")
-        self.assertEqual(session.x_geometry(wid), Rect(moved.x, moved.y, STRIP_WIDTH, STRIP_HEIGHT))
+        wid = session.wait_window("Form1")
+        self.assertEqual(session.geometry(wid), Rect(moved.x, moved.y, STRIP_WIDTH, STRIP_HEIGHT))
 
     def test_popup_menu_opens_on_a_right_click_and_leads_to_the_panel(self):
         session = self.session
         program = self.start(self.store(500, 300))
-        wid = session.wait_x_window("Form1")
-        rect = session.x_geometry(wid)
+        wid = session.wait_window("Form1")
+        rect = session.geometry(wid)
         point = self.strip_point(rect)
         session.pointer.click(*point, code=BTN_RIGHT)
-
-        def menu():
-            out = session.run(["xdotool", "search", "--onlyvisible", "--pid", str(program.pid)], check=False).stdout
-            return [int(w) for w in out.split() if w.isdigit() and int(w) != wid]
-
-        popup = wait_until(menu, 10, message="the popup menu")[0]
-        box = session.x_geometry(popup)
+        popup = session.wait_new_window(program, known=[wid], timeout=10)
+        box = session.geometry(popup)
         self.snapshot("menu", crop=box.grown(10))
         # 重新计时, the middle of three items: the strip's place is stored and the panel shows.
         session.pointer.click(box.x + box.w // 2, box.y + box.h // 2)
-        session.wait_x_window(PANEL)
-        session.wait_no_x_window("Form1")
+        session.wait_window(PANEL)
+        session.wait_no_window("Form1")
         self.assertEqual((program.settings()["left"], program.settings()["top"]), (str(500 * TWIPS), str(300 * TWIPS)))
 
 
